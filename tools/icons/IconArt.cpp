@@ -15,50 +15,78 @@ enum PaletteIndex {
 // At 16 x 16 a rasterised polygon breaks the bolt's thin spike apart, so the
 // small images are drawn by hand: K black, Y yellow, O olive, C cyan,
 // W white, S silver, G grey, '.' transparent.
+// clang-format off
 const char *const smallBolt[] = {
-    ".........KKKKKK.", "........KYYYYOK.", "........KYYYOK..", ".......KYYYOK...",
-    ".......KYYOKKKK.", "......KYYYYYYOK.", "......KYYYYYOK..", ".....KKKKYYOK...",
-    "........KYYOK...", ".......KYYOK....", "......KYYOK.....", ".....KYOK.......",
-    "....KYOK........", "...KYOK.........", "..KOK...........", "..K.............",
+    ".........KKKKKK.",
+    "........KYYYYOK.",
+    "........KYYYOK..",
+    ".......KYYYOK...",
+    ".......KYYOKKKK.",
+    "......KYYYYYYOK.",
+    "......KYYYYYOK..",
+    ".....KKKKYYOK...",
+    "........KYYOK...",
+    ".......KYYOK....",
+    "......KYYOK.....",
+    ".....KYYOK......",
+    "....KYOKK.......",
+    "...KYOK.........",
+    "..KOKK..........",
+    "..KK............",
 };
+// clang-format on
 
+// clang-format off
 const char *const smallWindow[] = {
-    "................", ".KKKK...........", ".KCCCKKKK.......", ".KCCCCCCCKKKKK..",
-    ".KKKKCCCCCCCCKG.", ".KSSSKKKKCCCCKG.", ".KSWWSSSSKKKKKG.", ".KSWWWWWWSSSSKG.",
-    ".KSWWWWWWWWWWKG.", ".KSWWWWWWWWWWKG.", ".KSWWWWWWWWWWKG.", ".KSWWWWWWWWWWKG.",
-    ".KSWWWWWWWKKKKG.", ".KSWWKKKKKGGGGG.", ".KKKKGGGGGG.....", "..GGGG..........",
+    "................",
+    ".KKKK...........",
+    ".KCCCKKKK.......",
+    ".KCCCCCCCKKKKK..",
+    ".KKKKCCCCCCCCKG.",
+    ".KSSSKKKKCCCCKG.",
+    ".KSWWSSSSKKKKKG.",
+    ".KSWWWWWWSSSSKG.",
+    ".KSWWWWWWWWWWKG.",
+    ".KSWWWWWWWWWWKG.",
+    ".KSWWWWWWWWWWKG.",
+    ".KSWWWWWWWWWWKG.",
+    ".KSWWWWWWWKKKKG.",
+    ".KSWWKKKKKGGGGG.",
+    ".KKKKGGGGGG.....",
+    "..GGGG..........",
 };
+// clang-format on
+
+int paletteIndex(char code)
+{
+    switch (code) {
+    case 'K':
+        return Black;
+    case 'O':
+        return Olive;
+    case 'G':
+        return Grey;
+    case 'S':
+        return Silver;
+    case 'Y':
+        return Yellow;
+    case 'C':
+        return Cyan;
+    case 'W':
+        return White;
+    default:
+        return -1;
+    }
+}
 
 PixelCanvas fromArt(const char *const *rows, int size)
 {
     PixelCanvas canvas(size, size, 4);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
-            switch (rows[y][x]) {
-            case 'K':
-                canvas.setPixel(x, y, Black);
-                break;
-            case 'Y':
-                canvas.setPixel(x, y, Yellow);
-                break;
-            case 'O':
-                canvas.setPixel(x, y, Olive);
-                break;
-            case 'C':
-                canvas.setPixel(x, y, Cyan);
-                break;
-            case 'W':
-                canvas.setPixel(x, y, White);
-                break;
-            case 'S':
-                canvas.setPixel(x, y, Silver);
-                break;
-            case 'G':
-                canvas.setPixel(x, y, Grey);
-                break;
-            default:
-                break;
-            }
+            const int index = paletteIndex(rows[y][x]);
+            if (index >= 0)
+                canvas.setPixel(x, y, index);
         }
     }
     return canvas;
