@@ -1,0 +1,154 @@
+#include "Quantizer.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+namespace skinpicture {
+
+namespace {
+
+int luma(Rgb c)
+{
+    return 299 * c.r + 587 * c.g + 114 * c.b;
+}
+
+bool byLuma(Rgb a, Rgb b)
+{
+    const int la = luma(a), lb = luma(b);
+    if (la != lb)
+        return la < lb;
+    return a < b;
+}
+
+int distance2(Rgb a, Rgb b)
+{
+    const int dr = a.r - b.r, dg = a.g - b.g, db = a.b - b.b;
+    return 2 * dr * dr + 4 * dg * dg + 3 * db * db;
+}
+
+QString rgbText(Rgb c)
+{
+    return QStringLiteral("(%1, %2, %3)").arg(c.r).arg(c.g).arg(c.b);
+}
+
+struct Cluster
+{
+    Rgb rep;
+    long count;
+    std::vector<Rgb> members;
+};
+
+} // namespace
+
+bool quantize(const Canvas &canvas, IndexedPicture *out, QString *error)
+{
+    std::map<Rgb, long> counts;
+    for (const Rgb &p : canvas.pixels)
+        ++counts[p];
+
+    const std::vector<Rgb> &base = baseColours();
+    const std::set<Rgb> baseSet(base.begin(), base.end());
+    for (const Rgb &b : base) {
+        if (!counts.count(b)) {
+            *error = QStringLiteral("base colour %1 is not used in the drawing").arg(rgbText(b));
+            return false;
+        }
+    }
+    const int freeSlots = kUsedEntries - int(base.size());
+    if (freeSlots < 0) {
+        *error = QStringLiteral("%1 base colours do not fit %2 entries").arg(base.size()).arg(kUsedEntries);
+        return false;
+    }
+
+    std::vector<Cluster> clusters;
+    for (const auto &[colour, n] : counts) {
+        if (!baseSet.count(colour))
+            clusters.push_back({colour, n, {colour}});
+    }
+    if (int(clusters.size()) < freeSlots) {
+        *error = QStringLiteral("only %1 blended colours for %2 free palette entries")
+                     .arg(clusters.size())
+                     .arg(freeSlots);
+        return false;
+    }
+    // Merge the two nearest clusters until they fit; the heavier one's
+    // colour stands for both (ties: the smaller colour). Deterministic.
+    while (int(clusters.size()) > freeSlots) {
+        std::size_t bi = 0, bj = 1;
+        int best = -1;
+        for (std::size_t i = 0; i < clusters.size(); ++i) {
+            for (std::size_t j = i + 1; j < clusters.size(); ++j) {
+                const int d = distance2(clusters[i].rep, clusters[j].rep);
+                if (best < 0 || d < best) {
+                    best = d;
+                    bi = i;
+                    bj = j;
+                }
+            }
+        }
+        Cluster &a = clusters[bi];
+        Cluster &b = clusters[bj];
+        const bool keepA = a.count > b.count || (a.count == b.count && a.rep < b.rep);
+        Cluster merged{keepA ? a.rep : b.rep, a.count + b.count, a.members};
+        merged.members.insert(merged.members.end(), b.members.begin(), b.members.end());
+        clusters[bi] = merged;
+        clusters.erase(clusters.begin() + long(bj));
+    }
+
+    // Indices: the named entries where the layout puts them, every other
+    // colour in order of brightness in the entries left.
+    out->palette.fill(Rgb{0, 0, 0});
+    std::set<int> namedIndices;
+    std::set<Rgb> namedColours;
+    for (const NamedEntry &e : namedEntries()) {
+        out->palette[e.index] = e.colour;
+        namedIndices.insert(e.index);
+        namedColours.insert(e.colour);
+    }
+    std::vector<Rgb> others;
+    for (const Rgb &b : base) {
+        if (!namedColours.count(b))
+            others.push_back(b);
+    }
+    for (const Cluster &c : clusters)
+        others.push_back(c.rep);
+    std::sort(others.begin(), others.end(), byLuma);
+
+    std::map<Rgb, int> indexOf;
+    for (const NamedEntry &e : namedEntries())
+        indexOf[e.colour] = e.index;
+    std::size_t next = 0;
+    for (int i = 0; i < kUsedEntries; ++i) {
+        if (namedIndices.count(i))
+            continue;
+        if (next >= others.size()) {
+            *error = QStringLiteral("palette entry %1 left without a colour").arg(i);
+            return false;
+        }
+        out->palette[i] = others[next];
+        indexOf[others[next]] = i;
+        ++next;
+    }
+    for (const Cluster &c : clusters) {
+        for (const Rgb &m : c.members)
+            indexOf[m] = indexOf[c.rep];
+    }
+
+    out->indices.resize(canvas.pixels.size());
+    std::vector<long> used(256, 0);
+    for (std::size_t i = 0; i < canvas.pixels.size(); ++i) {
+        const int idx = indexOf.at(canvas.pixels[i]);
+        out->indices[i] = std::uint8_t(idx);
+        ++used[idx];
+    }
+    for (int i = 0; i < kUsedEntries; ++i) {
+        if (!used[i]) {
+            *error = QStringLiteral("palette entry %1 is not used").arg(i);
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace skinpicture
