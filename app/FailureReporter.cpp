@@ -1,0 +1,103 @@
+#include "FailureReporter.h"
+
+#include <ErrorBoundary.h>
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <cstdio>
+
+namespace app {
+
+namespace {
+struct State
+{
+    FailureReporter::Presenter presenter;
+    bool failed = false;
+    QString last;
+};
+
+State &state()
+{
+    static State s;
+    return s;
+}
+
+bool canShowMessageBox()
+{
+    // Without a screen to show it on, a modal box would wait for ever.
+    const QString platform = QGuiApplication::platformName();
+    return qobject_cast<QApplication *>(QCoreApplication::instance()) &&
+           platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
+void showMessageBox(const QString &title, const QString &text)
+{
+    if (!canShowMessageBox())
+        return;
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok);
+    box.setObjectName(QStringLiteral("unhandledErrorBox"));
+    box.exec();
+}
+} // namespace
+
+void FailureReporter::install()
+{
+    host::ErrorBoundary::setHandler(&FailureReporter::report);
+}
+
+void FailureReporter::setPresenter(Presenter presenter)
+{
+    state().presenter = std::move(presenter);
+}
+
+void FailureReporter::resetPresenter()
+{
+    state().presenter = nullptr;
+}
+
+QString FailureReporter::title()
+{
+    return QStringLiteral("Tavrel Sample");
+}
+
+QString FailureReporter::describe(const host::Status &status)
+{
+    return QStringLiteral("Run-time error %1:\n\n%2")
+        .arg(host::codeToHex(status.code()), status.message());
+}
+
+void FailureReporter::report(const host::Error &error)
+{
+    State &s = state();
+    const QString text = describe(error.status());
+    s.failed = true;
+    s.last = text;
+    std::fprintf(stderr, "tavrelsample: unhandled error %s\n", error.what());
+    std::fflush(stderr);
+    if (s.presenter)
+        s.presenter(title(), text);
+    else
+        showMessageBox(title(), text);
+    // Ends every event loop that is running, nested ones included; main()
+    // returns the code. Nothing is retried or rolled back.
+    QCoreApplication::exit(ExitCode);
+}
+
+bool FailureReporter::hasFailed()
+{
+    return state().failed;
+}
+
+QString FailureReporter::lastReport()
+{
+    return state().last;
+}
+
+void FailureReporter::clear()
+{
+    state().failed = false;
+    state().last.clear();
+}
+
+} // namespace app

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the whole test suite.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+cmake --preset default >/dev/null
+cmake --build --preset default
+QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} ctest --preset default -j2 "$@"

@@ -1,0 +1,35 @@
+#include "SkinProperties.h"
+
+#include "SkinContract.h"
+
+#include <PictureStream.h>
+
+#include <QFile>
+
+namespace skin {
+
+QByteArray skinPictureFile()
+{
+    static const QByteArray file = [] {
+        QFile f(QStringLiteral(":/skin/tavrelskin.bmp"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    return file;
+}
+
+QByteArray storedSkinPicture()
+{
+    static const QByteArray stored = host::PictureStream::encodeStored(skinPictureFile());
+    return stored;
+}
+
+host::PropertyBag storedProperties()
+{
+    host::PropertyBag bag;
+    bag.write(Property::extentX(), host::Variant::fromI4(StoredExtentX));
+    bag.write(Property::extentY(), host::Variant::fromI4(StoredExtentY));
+    bag.write(Property::skinPicture(), host::Variant::fromBlob(storedSkinPicture()));
+    return bag;
+}
+
+} // namespace skin

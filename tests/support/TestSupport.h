@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace testing {
+
+// Fails the running test on any Qt warning, critical or fatal message that
+// the test did not expect with QTest::ignoreMessage.
+void installStrictMessageHandler();
+
+// Applies what the application sets at start-up: the standard dialog font.
+void applyApplicationDefaults();
+
+// Checked on scope exit: fails the running test when top-level windows are
+// left behind (deferred deletes are processed first).
+class EnsureTopLevelsDeleted
+{
+public:
+    EnsureTopLevelsDeleted();
+    ~EnsureTopLevelsDeleted();
+
+private:
+    int m_before;
+};
+
+// Runs deferred deletes now.
+void processDeferredDeletes();
+
+// The folder the build puts the component plugin in.
+QString componentDir();
+// The built application.
+QString applicationPath();
+
+} // namespace testing
