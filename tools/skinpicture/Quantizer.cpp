@@ -4,6 +4,9 @@
 #include <map>
 #include <set>
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace skinpicture {
 
 namespace {
@@ -19,6 +22,11 @@ bool byLuma(Rgb a, Rgb b)
     if (la != lb)
         return la < lb;
     return a < b;
+}
+
+int levels(Rgb a, Rgb b)
+{
+    return std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
 }
 
 int distance2(Rgb a, Rgb b)
@@ -72,14 +80,28 @@ bool quantize(const Canvas &canvas, IndexedPicture *out, QString *error)
                      .arg(freeSlots);
         return false;
     }
-    // Merge the two nearest clusters until they fit; the heavier one's
-    // colour stands for both (ties: the smaller colour). Deterministic.
+    const bool verbose = qEnvironmentVariableIsSet("TAVREL_SKINPICTURE_VERBOSE");
+    if (verbose)
+        fprintf(stderr, "base colours %d, blended colours %d, free entries %d\n", int(base.size()),
+                int(clusters.size()), freeSlots);
+    // Merge, one pair at a time, the two clusters whose merging adds the
+    // least squared error (Ward's criterion); a merged cluster is
+    // represented by the member colour that keeps its error smallest, so every
+    // entry is a colour the drawing really has. Ties go to the first pair.
+    auto cost = [](const Cluster &a, const Cluster &b) {
+        return double(a.count) * double(b.count) / double(a.count + b.count) * distance2(a.rep, b.rep);
+    };
+    // Only clusters whose colours lie within `reach` levels of each other
+    // merge; the reach grows only when no such pair is left.
+    int reach = 1;
     while (int(clusters.size()) > freeSlots) {
         std::size_t bi = 0, bj = 1;
-        int best = -1;
+        double best = -1;
         for (std::size_t i = 0; i < clusters.size(); ++i) {
             for (std::size_t j = i + 1; j < clusters.size(); ++j) {
-                const int d = distance2(clusters[i].rep, clusters[j].rep);
+                if (levels(clusters[i].rep, clusters[j].rep) > reach)
+                    continue;
+                const double d = cost(clusters[i], clusters[j]);
                 if (best < 0 || d < best) {
                     best = d;
                     bi = i;
@@ -87,11 +109,27 @@ bool quantize(const Canvas &canvas, IndexedPicture *out, QString *error)
                 }
             }
         }
-        Cluster &a = clusters[bi];
-        Cluster &b = clusters[bj];
-        const bool keepA = a.count > b.count || (a.count == b.count && a.rep < b.rep);
-        Cluster merged{keepA ? a.rep : b.rep, a.count + b.count, a.members};
-        merged.members.insert(merged.members.end(), b.members.begin(), b.members.end());
+        if (best < 0) {
+            ++reach;
+            continue;
+        }
+        if (verbose)
+            fprintf(stderr, "reach %d: merge (%d,%d,%d)x%ld + (%d,%d,%d)x%ld cost=%.0f\n", reach, clusters[bi].rep.r,
+                    clusters[bi].rep.g, clusters[bi].rep.b, clusters[bi].count, clusters[bj].rep.r,
+                    clusters[bj].rep.g, clusters[bj].rep.b, clusters[bj].count, best);
+        Cluster merged{clusters[bi].rep, clusters[bi].count + clusters[bj].count, clusters[bi].members};
+        merged.members.insert(merged.members.end(), clusters[bj].members.begin(), clusters[bj].members.end());
+        std::sort(merged.members.begin(), merged.members.end());
+        long bestError = -1;
+        for (const Rgb &candidate : merged.members) {
+            long error = 0;
+            for (const Rgb &m : merged.members)
+                error += counts.at(m) * long(distance2(candidate, m));
+            if (bestError < 0 || error < bestError) {
+                bestError = error;
+                merged.rep = candidate;
+            }
+        }
         clusters[bi] = merged;
         clusters.erase(clusters.begin() + long(bj));
     }

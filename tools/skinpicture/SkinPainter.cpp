@@ -135,7 +135,7 @@ Rgb frameLine(int du, int t)
 }
 
 // Background of the bar outside the tab (frame, bevel, panel, shadow).
-Rgb barBackground(int u, int t, int du, const Look &look, int shade)
+Rgb barBackground(int u, int t, int du, const Look &look)
 {
     if (u == 1 || t == 1)
         return frameLine(du, t);
@@ -153,7 +153,7 @@ Rgb barBackground(int u, int t, int du, const Look &look, int shade)
     if (t >= 22 && t <= 24) {
         const int start = kShadowStart[t - 22];
         const int cover = clampi((u + 1) * 10 - start, 0, 10);
-        return mix(kPanel, darken((*look.rows)[t], shade), cover, 10);
+        return mix(kPanel, (*look.rows)[t], cover, 10);
     }
     return kPanel;
 }
@@ -170,10 +170,10 @@ Rgb tabFill(int t, int du, int phase, const Look &look)
 // One pixel of the left half (u <= 36) of the bar.
 Rgb barPixel(int u, int t, int du, int phase, const Look &look, int shade)
 {
-    const Rgb bg = barBackground(u, t, du, look, shade);
+    const Rgb bg = barBackground(u, t, du, look);
     if (t > 21)
         return bg;
-    const Rgb outline = darken((*look.rows)[21], shade);
+    const Rgb outline = (*look.rows)[21];
     const int edge = kTabEdge[t];
     // Tenths of the pixel [u, u+1] that lie outside the tab, on the
     // outline band [edge, edge+1] and inside it.
@@ -182,9 +182,11 @@ Rgb barPixel(int u, int t, int du, int phase, const Look &look, int shade)
     const int inside = 10 - outside - onOutline;
     if (t == 21) // the lower outline row
         return mix(bg, outline, 10 - outside, 10);
-    Rgb fill = darken(tabFill(t, du, phase, look), shade);
+    Rgb fill = tabFill(t, du, phase, look);
     // Where the row below ends further in, this row is the tab's lower edge.
     const int below = clampi(kTabEdge[t + 1] - u * 10, 0, 10);
+    if (inside == 10 && below == 0)
+        return darken(fill, shade); // the shading touches the face only
     fill = mix(fill, outline, below, 10);
     const int r = bg.r * outside + outline.r * onOutline + fill.r * inside;
     const int g = bg.g * outside + outline.g * onOutline + fill.g * inside;
@@ -201,9 +203,9 @@ void paintBar(Canvas &c, int x0, int y0, int height, const Look &look, int phase
             if (u <= 36) {
                 p = barPixel(u, t, u, phase, look, 0);
             } else {
-                // Mirror about u = 36; the right end is shaded darker
-                // towards its outer side (at most 6 levels).
-                const int shade = u >= 44 ? (u - 44) * 6 / 27 : 0;
+                // Mirror about u = 36; the tab in the right end is shaded
+                // a little darker, as if lit from the left.
+                const int shade = u >= 44 ? 3 : 0;
                 p = barPixel(72 - u, t, u, phase, look, t <= 24 ? shade : 0);
             }
             c.set(x0 + u - 1, y0 + t - 1, p);
@@ -273,7 +275,7 @@ std::array<Tile, 14> frameTiles()
     tiles[10] = bottom;
     tiles[10][3][2] = s3;
     tiles[11] = bottomRight;
-    tiles[11][2][5] = F;
+    tiles[11][2][5] = f;
     tiles[12] = bottomRight;
     tiles[13] = rightEdge;
     tiles[13][2][5] = f;
