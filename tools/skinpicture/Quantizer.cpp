@@ -88,35 +88,45 @@ bool quantize(const Canvas &canvas, IndexedPicture *out, QString *error)
     // least squared error (Ward's criterion); a merged cluster is
     // represented by the member colour that keeps its error smallest, so every
     // entry is a colour the drawing really has. Ties go to the first pair.
+    // The added error of merging a and b, nA nB d / (nA + nB), kept as a
+    // fraction and compared exactly.
+    struct Cost
+    {
+        __int128 num;
+        __int128 den;
+        bool operator<(const Cost &o) const { return num * o.den < o.num * den; }
+    };
     auto cost = [](const Cluster &a, const Cluster &b) {
-        return double(a.count) * double(b.count) / double(a.count + b.count) * distance2(a.rep, b.rep);
+        return Cost{__int128(a.count) * b.count * distance2(a.rep, b.rep), __int128(a.count + b.count)};
     };
     // Only clusters whose colours lie within `reach` levels of each other
     // merge; the reach grows only when no such pair is left.
     int reach = 1;
     while (int(clusters.size()) > freeSlots) {
         std::size_t bi = 0, bj = 1;
-        double best = -1;
+        bool found = false;
+        Cost best{0, 1};
         for (std::size_t i = 0; i < clusters.size(); ++i) {
             for (std::size_t j = i + 1; j < clusters.size(); ++j) {
                 if (levels(clusters[i].rep, clusters[j].rep) > reach)
                     continue;
-                const double d = cost(clusters[i], clusters[j]);
-                if (best < 0 || d < best) {
+                const Cost d = cost(clusters[i], clusters[j]);
+                if (!found || d < best) {
+                    found = true;
                     best = d;
                     bi = i;
                     bj = j;
                 }
             }
         }
-        if (best < 0) {
+        if (!found) {
             ++reach;
             continue;
         }
         if (verbose)
             fprintf(stderr, "reach %d: merge (%d,%d,%d)x%ld + (%d,%d,%d)x%ld cost=%.0f\n", reach, clusters[bi].rep.r,
                     clusters[bi].rep.g, clusters[bi].rep.b, clusters[bi].count, clusters[bj].rep.r,
-                    clusters[bj].rep.g, clusters[bj].rep.b, clusters[bj].count, best);
+                    clusters[bj].rep.g, clusters[bj].rep.b, clusters[bj].count, double(best.num) / double(best.den));
         Cluster merged{clusters[bi].rep, clusters[bi].count + clusters[bj].count, clusters[bi].members};
         merged.members.insert(merged.members.end(), clusters[bj].members.begin(), clusters[bj].members.end());
         std::sort(merged.members.begin(), merged.members.end());

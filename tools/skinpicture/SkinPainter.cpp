@@ -85,15 +85,16 @@ struct ButtonLook
     Rgb outline;
     Rgb glyphSoft; // the near-white of the glyph's lower, shaded pixels
     bool glyphBright; // whether the glyph's lit pixels are the background white
+    int gloss;        // tenths of white in the highlight under the top edge
 };
 constexpr ButtonLook kBlue{{106, 130, 170}, {106, 130, 170}, {101, 124, 164}, kBlueOutline,
-                           {228, 235, 246}, true};
+                           {228, 235, 246}, true, 3};
 constexpr ButtonLook kRed{{182, 121, 121}, {201, 106, 106}, {183, 102, 102}, {140, 62, 62},
-                          {250, 232, 232}, true};
+                          {250, 232, 232}, true, 3};
 constexpr ButtonLook kBrightBlue{{127, 161, 218}, {122, 155, 211}, {89, 125, 180}, kBlueOutline,
-                                 {232, 240, 252}, true};
+                                 {232, 240, 252}, true, 3};
 constexpr ButtonLook kGrey{{156, 156, 156}, {139, 139, 139}, {130, 130, 130}, {115, 115, 115},
-                           {206, 206, 206}, false};
+                           {206, 206, 206}, false, 2};
 constexpr Rgb kGreyCornerTop{186, 185, 181};
 constexpr Rgb kGreyCornerBottom{123, 123, 123};
 
@@ -407,6 +408,13 @@ void paintButton(Canvas &c, int x0, int y0, const ButtonLook &look, const Mask &
     // 14 x 15 cell: centre (7, 7.5), radius 7, outline 1.125 pixels wide.
     constexpr int cx = 7 * 16, cy = 15 * 8;
     constexpr int ro = 7 * 16, ri = 7 * 16 - 18;
+    // The gloss: an ellipse 7 x 3 pixels whose centre lies 5.5 pixels above
+    // the disc's, lighter by a few tenths of white.
+    const Rgb gloss = mix(look.top, Rgb{255, 255, 255}, look.gloss, 10);
+    auto glossy = [](int dx, int dy) {
+        const int gy = dy + 88;
+        return dx * dx * (24 * 24) + gy * gy * (56 * 56) < (56 * 24) * (56 * 24);
+    };
     for (int py = 0; py < 15; ++py) {
         for (int px = 0; px < 14; ++px) {
             int r = 0, g = 0, b = 0;
@@ -420,6 +428,8 @@ void paintButton(Canvas &c, int x0, int y0, const ButtonLook &look, const Mask &
                         s = cornerColour(py, greyCorners);
                     } else if (d2 >= ri * ri) {
                         s = look.outline;
+                    } else if (glossy(dx, dy)) {
+                        s = gloss;
                     } else if (dy < -40) { // rows 0-4
                         s = look.top;
                     } else if (dy < 8) { // rows 5-7
