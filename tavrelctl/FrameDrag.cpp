@@ -1,0 +1,101 @@
+#include "FrameDrag.h"
+
+#include "FrameRequests.h"
+
+namespace tavrelctl {
+
+Qt::Edges FrameDrag::edgesAt(const QPoint &pos, const QSize &size, const QMargins &band, int grip)
+{
+    Qt::Edges edges;
+    if (pos.x() < band.left())
+        edges |= Qt::LeftEdge;
+    else if (pos.x() >= size.width() - band.right())
+        edges |= Qt::RightEdge;
+    if (pos.y() < band.top())
+        edges |= Qt::TopEdge;
+    else if (pos.y() >= size.height() - band.bottom())
+        edges |= Qt::BottomEdge;
+    if (!edges)
+        return edges;
+    if (edges & (Qt::LeftEdge | Qt::RightEdge)) {
+        if (pos.y() < grip)
+            edges |= Qt::TopEdge;
+        else if (pos.y() >= size.height() - grip)
+            edges |= Qt::BottomEdge;
+    }
+    if (edges & (Qt::TopEdge | Qt::BottomEdge)) {
+        if (pos.x() < grip)
+            edges |= Qt::LeftEdge;
+        else if (pos.x() >= size.width() - grip)
+            edges |= Qt::RightEdge;
+    }
+    return edges;
+}
+
+Qt::CursorShape FrameDrag::cursorFor(Qt::Edges edges)
+{
+    const bool horizontal = edges & (Qt::LeftEdge | Qt::RightEdge);
+    const bool vertical = edges & (Qt::TopEdge | Qt::BottomEdge);
+    if (horizontal && vertical) {
+        const bool falling = (edges & Qt::LeftEdge) == bool(edges & Qt::TopEdge);
+        return falling ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor;
+    }
+    if (horizontal)
+        return Qt::SizeHorCursor;
+    if (vertical)
+        return Qt::SizeVerCursor;
+    return Qt::ArrowCursor;
+}
+
+void FrameDrag::press(QWidget *window, Qt::Edges edges, const QPoint &globalPos)
+{
+    m_window = window;
+    m_edges = edges;
+    m_following = false;
+    if (!window)
+        return;
+    const bool started =
+        edges ? FrameRequests::startResize(window, edges) : FrameRequests::startMove(window);
+    if (started)
+        return;
+    m_following = true;
+    m_pressGlobal = globalPos;
+    m_startGeometry = window->geometry();
+    m_startPos = window->pos();
+}
+
+void FrameDrag::moveTo(const QPoint &globalPos)
+{
+    if (!m_following || !m_window)
+        return;
+    const QPoint delta = globalPos - m_pressGlobal;
+    if (!m_edges) {
+        m_window->move(m_startPos + delta);
+        return;
+    }
+    const QSize minSize = m_window->minimumSize();
+    const QSize maxSize = m_window->maximumSize();
+    QRect g = m_startGeometry;
+    if (m_edges & Qt::LeftEdge) {
+        const int w = qBound(minSize.width(), m_startGeometry.width() - delta.x(), maxSize.width());
+        g.setLeft(m_startGeometry.right() + 1 - w);
+    } else if (m_edges & Qt::RightEdge) {
+        g.setWidth(qBound(minSize.width(), m_startGeometry.width() + delta.x(), maxSize.width()));
+    }
+    if (m_edges & Qt::TopEdge) {
+        const int h =
+            qBound(minSize.height(), m_startGeometry.height() - delta.y(), maxSize.height());
+        g.setTop(m_startGeometry.bottom() + 1 - h);
+    } else if (m_edges & Qt::BottomEdge) {
+        g.setHeight(
+            qBound(minSize.height(), m_startGeometry.height() + delta.y(), maxSize.height()));
+    }
+    m_window->setGeometry(g);
+}
+
+void FrameDrag::release()
+{
+    m_following = false;
+}
+
+} // namespace tavrelctl

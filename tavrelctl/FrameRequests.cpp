@@ -1,0 +1,48 @@
+#include "FrameRequests.h"
+
+#include <QWidget>
+#include <QWindow>
+
+namespace tavrelctl {
+
+namespace {
+FrameRequests::MoveHook &moveHook()
+{
+    static FrameRequests::MoveHook hook;
+    return hook;
+}
+FrameRequests::ResizeHook &resizeHook()
+{
+    static FrameRequests::ResizeHook hook;
+    return hook;
+}
+} // namespace
+
+bool FrameRequests::startMove(QWidget *window)
+{
+    QWindow *handle = window ? window->windowHandle() : nullptr;
+    if (!handle)
+        return false;
+    return moveHook() ? moveHook()(handle) : handle->startSystemMove();
+}
+
+bool FrameRequests::startResize(QWidget *window, Qt::Edges edges)
+{
+    QWindow *handle = window ? window->windowHandle() : nullptr;
+    if (!handle || !edges)
+        return false;
+    return resizeHook() ? resizeHook()(handle, edges) : handle->startSystemResize(edges);
+}
+
+void FrameRequests::setHooks(MoveHook move, ResizeHook resize)
+{
+    moveHook() = std::move(move);
+    resizeHook() = std::move(resize);
+}
+
+void FrameRequests::resetHooks()
+{
+    setHooks(MoveHook(), ResizeHook());
+}
+
+} // namespace tavrelctl

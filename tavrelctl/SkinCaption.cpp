@@ -1,0 +1,233 @@
+#include "SkinCaption.h"
+
+#include "SkinCaptionButton.h"
+#include "SkinFrame.h"
+#include "SkinPainter.h"
+#include "SkinTheme.h"
+
+#include <QMouseEvent>
+
+namespace tavrelctl {
+
+namespace {
+constexpr int CornerGrip = 16;
+constexpr int IconSize = 16;
+} // namespace
+
+SkinCaption::SkinCaption(SkinFrame *frame, QWidget *window) : QWidget(window), m_frame(frame)
+{
+    setObjectName(QStringLiteral("tavrelskin_caption"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::NoFocus);
+    setMouseTracking(true);
+    for (auto role : {SkinCaptionButton::Close, SkinCaptionButton::Maximize,
+                      SkinCaptionButton::Minimize})
+        m_buttons.append(new SkinCaptionButton(role, frame, this));
+    connect(m_buttons[0], &QAbstractButton::clicked, this, &SkinCaption::onCloseClicked);
+    connect(m_buttons[1], &QAbstractButton::clicked, this, &SkinCaption::onMaximizeClicked);
+    connect(m_buttons[2], &QAbstractButton::clicked, this, &SkinCaption::onMinimizeClicked);
+}
+
+QRect SkinCaption::mirrored(const QRect &r) const
+{
+    if (layoutDirection() != Qt::RightToLeft)
+        return r;
+    return QRect(width() - r.x() - r.width(), r.y(), r.width(), r.height());
+}
+
+void SkinCaption::updateButtons()
+{
+    const SkinLayout &layout = m_frame->theme().layout();
+    const QSize glyph = layout.glyphSize();
+    const int gap = layout.marker(SkinLayout::ButtonGap);
+    int right = width() - layout.marker(SkinLayout::ButtonMargin);
+    const int top = layout.marker(SkinLayout::ButtonTop);
+    const bool shown[] = {true, m_frame->hasMaximize(), m_frame->hasMinimize()};
+    for (int i = 0; i < m_buttons.size(); ++i) {
+        SkinCaptionButton *button = m_buttons[i];
+        button->setVisible(shown[i]);
+        if (!shown[i])
+            continue;
+        button->setGeometry(mirrored(QRect(QPoint(right - glyph.width(), top), glyph)));
+        right -= glyph.width() + gap;
+        button->updateRole();
+    }
+    // A fixed-size window cannot maximise; its button, if the flags ask
+    // for one, is shown disabled as a native frame does.
+    m_buttons[1]->setEnabled(m_frame->isSizable());
+    update();
+}
+
+bool SkinCaption::hasIcon() const
+{
+    const QWidget *window = m_frame->window();
+    return window->testAttribute(Qt::WA_SetWindowIcon) && !window->windowIcon().isNull();
+}
+
+QRect SkinCaption::iconRect() const
+{
+    if (!hasIcon())
+        return QRect();
+    const SkinLayout &layout = m_frame->theme().layout();
+    const int boxTop = layout.marker(SkinLayout::TextTop);
+    const int boxHeight = layout.glyphSize().height();
+    const int y = boxTop + (boxHeight - IconSize) / 2;
+    return mirrored(QRect(layout.marker(SkinLayout::TextLeft), qMax(0, y), IconSize, IconSize));
+}
+
+QString SkinCaption::title() const
+{
+    const QWidget *window = m_frame->window();
+    QString text = window->windowTitle();
+    text.replace(QLatin1String("[*]"),
+                 window->isWindowModified() ? QStringLiteral("*") : QString());
+    return text;
+}
+
+QRect SkinCaption::titleRect() const
+{
+    const SkinLayout &layout = m_frame->theme().layout();
+    int left = layout.marker(SkinLayout::TextLeft);
+    if (hasIcon())
+        left += IconSize + layout.marker(SkinLayout::IconGap);
+    int right = width() - layout.marker(SkinLayout::ButtonMargin);
+    for (const SkinCaptionButton *button : m_buttons) {
+        if (!button->isHidden())
+            right = qMin(right, mirrored(button->geometry()).left() - layout.marker(SkinLayout::ButtonGap));
+    }
+    if (layout.marker(SkinLayout::TextAlign) != 0) {
+        // Centred in the bar, but never under the buttons.
+        const int half = qMin(width() / 2 - left, right - width() / 2);
+        left = width() / 2 - qMax(0, half);
+        right = width() / 2 + qMax(0, half);
+    }
+    const QRect r(left, layout.marker(SkinLayout::TextTop), qMax(0, right - left),
+                  layout.glyphSize().height());
+    return mirrored(r);
+}
+
+void SkinCaption::paintEvent(QPaintEvent *)
+{
+    const SkinTheme &theme = m_frame->theme();
+    const SkinLayout &layout = theme.layout();
+    const SkinLayout::Look look = m_frame->look();
+    SkinPainter painter(this);
+    const QRect all = painter.deviceRect();
+    const int height = m_frame->captionHeight();
+    const QRect leftSource = theme.captionSource(look, SkinLayout::LeftEnd, height);
+    const QRect middleSource = theme.captionSource(look, SkinLayout::Middle, height);
+    const QRect rightSource = theme.captionSource(look, SkinLayout::RightEnd, height);
+
+    const int endWidth = painter.device(leftSource.width());
+    const int leftWidth = qMin(endWidth, all.width() / 2);
+    const int rightWidth = qMin(endWidth, all.width() - leftWidth);
+    const QRect middle(leftWidth, 0, all.width() - leftWidth - rightWidth, all.height());
+    if (layout.marker(SkinLayout::MiddleFill) == 0)
+        painter.drawTiled(theme, middleSource, middle,
+                          QSize(painter.device(middleSource.width()), all.height()));
+    else
+        painter.drawStretched(theme, middleSource, middle);
+    QPainter *p = painter.painter();
+    p->save();
+    p->setClipRect(QRect(0, 0, leftWidth, all.height()));
+    painter.drawPiece(theme, leftSource, QRect(0, 0, endWidth, all.height()));
+    p->setClipRect(QRect(all.width() - rightWidth, 0, rightWidth, all.height()));
+    painter.drawPiece(theme, rightSource, QRect(all.width() - endWidth, 0, endWidth, all.height()));
+    p->restore();
+
+    painter.beginLogical();
+    if (hasIcon()) {
+        const QRect icon = iconRect();
+        m_frame->window()->windowIcon().paint(p, icon);
+    }
+    const QRect text = titleRect();
+    if (text.width() > 0) {
+        QFont font = m_frame->window()->font();
+        font.setBold(true);
+        p->setFont(font);
+        p->setPen(theme.swatch(look == SkinLayout::Active ? SkinLayout::ActiveCaptionTextSwatch
+                                                          : SkinLayout::InactiveCaptionTextSwatch));
+        const Qt::Alignment align =
+            Qt::AlignVCenter | (layout.marker(SkinLayout::TextAlign) != 0 ? Qt::AlignHCenter
+                                                                          : Qt::AlignLeading);
+        const QString elided = QFontMetrics(font).elidedText(title(), Qt::ElideRight, text.width());
+        p->drawText(text, int(align), elided);
+    }
+    painter.endLogical();
+}
+
+void SkinCaption::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    updateButtons();
+}
+
+Qt::Edges SkinCaption::resizeEdgesAt(const QPoint &pos) const
+{
+    if (!m_frame->isSizable() || m_frame->window()->isMaximized())
+        return {};
+    return FrameDrag::edgesAt(pos, m_frame->window()->size(), m_frame->resizeBand(), CornerGrip);
+}
+
+void SkinCaption::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    m_drag.press(m_frame->window(), resizeEdgesAt(event->position().toPoint()),
+                 event->globalPosition().toPoint());
+    event->accept();
+}
+
+void SkinCaption::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_drag.isFollowing()) {
+        m_drag.moveTo(event->globalPosition().toPoint());
+        return;
+    }
+    const Qt::Edges edges = resizeEdgesAt(event->position().toPoint());
+    if (edges)
+        setCursor(FrameDrag::cursorFor(edges));
+    else
+        unsetCursor();
+}
+
+void SkinCaption::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_drag.release();
+    QWidget::mouseReleaseEvent(event);
+}
+
+void SkinCaption::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && m_frame->hasMaximize() && m_frame->isSizable() &&
+        !resizeEdgesAt(event->position().toPoint())) {
+        m_drag.release();
+        onMaximizeClicked();
+    }
+    event->accept();
+}
+
+void SkinCaption::onCloseClicked()
+{
+    // The same request the native close box makes: the window may refuse it
+    // in its close event.
+    m_frame->window()->close();
+}
+
+void SkinCaption::onMaximizeClicked()
+{
+    QWidget *window = m_frame->window();
+    if (window->isMaximized())
+        window->showNormal();
+    else
+        window->showMaximized();
+}
+
+void SkinCaption::onMinimizeClicked()
+{
+    m_frame->window()->showMinimized();
+}
+
+} // namespace tavrelctl

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "FrameDrag.h"
+
+#include <QWidget>
+
+namespace tavrelctl {
+
+class SkinCaptionButton;
+class SkinFrame;
+
+// The caption bar of a skinned window: left end, tiled or stretched middle and
+// right end of the caption band, the window icon (where the window has its
+// own) and the elided window title, and the caption buttons the window's
+// flags ask for. Dragging it moves the window, a double-click maximises or
+// restores a window that can maximise, and on a sizable window its top edge
+// and ends resize. Right-to-left windows get it mirrored.
+class SkinCaption : public QWidget
+{
+    Q_OBJECT
+public:
+    SkinCaption(SkinFrame *frame, QWidget *window);
+
+    QList<SkinCaptionButton *> buttons() const { return m_buttons; }
+    // Shows the buttons the window has now and puts them in place.
+    void updateButtons();
+    // Where the title is drawn (logical, this widget's coordinates), and the
+    // icon's place (empty without an icon).
+    QRect titleRect() const;
+    QRect iconRect() const;
+    QString title() const;
+    Qt::Edges resizeEdgesAt(const QPoint &pos) const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    void onCloseClicked();
+    void onMaximizeClicked();
+    void onMinimizeClicked();
+    bool hasIcon() const;
+    QRect mirrored(const QRect &r) const;
+
+    SkinFrame *const m_frame;
+    QList<SkinCaptionButton *> m_buttons; // close, maximise, minimise
+    FrameDrag m_drag;
+};
+
+} // namespace tavrelctl

@@ -1,0 +1,464 @@
+#include "SkinFrame.h"
+
+#include "SkinBorder.h"
+#include "SkinCaption.h"
+#include "SkinCaptionButton.h"
+#include "SkinPicture.h"
+#include "SkinScheme.h"
+#include "SkinTheme.h"
+
+#include <QEvent>
+#include <QLayout>
+#include <QWindow>
+
+namespace tavrelctl {
+
+namespace {
+constexpr QPalette::ColorGroup PaletteGroups[] = {QPalette::Active, QPalette::Inactive,
+                                                  QPalette::Disabled};
+
+QSize marginsSize(const QMargins &m)
+{
+    return QSize(m.left() + m.right(), m.top() + m.bottom());
+}
+} // namespace
+
+SkinFrame::SkinFrame(QWidget *window, std::shared_ptr<const SkinPicture> picture)
+    : QObject(nullptr), m_window(window), m_picture(std::move(picture)),
+      m_scheme(SkinScheme::Initial)
+{
+    Q_ASSERT(m_window && m_picture);
+    setObjectName(QStringLiteral("tavrelskin_frame"));
+    m_active = m_window->isActiveWindow();
+    m_window->installEventFilter(this);
+}
+
+SkinFrame::~SkinFrame()
+{
+    // The window may be in its destructor here (the component dies with its
+    // window), so only what this object owns is undone.
+    m_window->removeEventFilter(this);
+    delete m_caption.data();
+    delete m_left.data();
+    delete m_right.data();
+    delete m_bottom.data();
+}
+
+bool SkinFrame::isSkinWidget(const QObject *object)
+{
+    return object && object->objectName().startsWith(QLatin1String("tavrelskin_"));
+}
+
+const SkinTheme &SkinFrame::theme() const
+{
+    return m_picture->theme(m_scheme);
+}
+
+QMargins SkinFrame::resizeBand() const
+{
+    const SkinLayout &layout = m_picture->layout();
+    return QMargins(layout.borderLeft(), qMax(2, layout.borderBottom() / 2), layout.borderRight(),
+                    layout.borderBottom());
+}
+
+bool SkinFrame::hasMinimize() const
+{
+    const Qt::WindowFlags decorations =
+        Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+        Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint |
+        Qt::WindowContextHelpButtonHint;
+    if (m_nativeFlags & decorations)
+        return m_nativeFlags.testFlag(Qt::WindowMinimizeButtonHint);
+    // No hint at all: the window system's default decorations for the type.
+    return (m_nativeFlags & Qt::WindowType_Mask) == Qt::Window;
+}
+
+bool SkinFrame::hasMaximize() const
+{
+    const Qt::WindowFlags decorations =
+        Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+        Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint |
+        Qt::WindowContextHelpButtonHint;
+    if (m_nativeFlags & decorations)
+        return m_nativeFlags.testFlag(Qt::WindowMaximizeButtonHint);
+    return (m_nativeFlags & Qt::WindowType_Mask) == Qt::Window;
+}
+
+SkinCaption *SkinFrame::caption() const
+{
+    return m_caption;
+}
+
+QList<SkinCaptionButton *> SkinFrame::buttons() const
+{
+    return m_caption ? m_caption->buttons() : QList<SkinCaptionButton *>();
+}
+
+void SkinFrame::computeMetrics()
+{
+    m_nativeFlags = m_window->windowFlags();
+    QLayout *layout = m_window->layout();
+    const bool layoutFixed = layout && layout->sizeConstraint() == QLayout::SetFixedSize;
+    m_sizable = !layoutFixed && m_window->minimumSize() != m_window->maximumSize() &&
+                !m_nativeFlags.testFlag(Qt::MSWindowsFixedSizeDialogHint);
+    const SkinLayout &skin = m_picture->layout();
+    m_captionHeight = skin.captionHeight(
+        skin.marker(m_sizable ? SkinLayout::SizableCaption : SkinLayout::FixedCaption));
+    const int inset = skin.marker(SkinLayout::ClientInset);
+    m_frame = QMargins(skin.borderLeft() + inset, m_captionHeight + inset,
+                       skin.borderRight() + inset, skin.borderBottom() + inset);
+}
+
+void SkinFrame::apply()
+{
+    if (m_applied) {
+        // A second ApplySkin only refreshes: nothing moves again.
+        placeHelpers();
+        return;
+    }
+    computeMetrics();
+    m_savedFocus = m_window->focusWidget();
+    const bool placed = m_window->isVisible() &&
+                        !(m_window->windowState() &
+                          (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
+    const QPoint outerTopLeft = m_window->frameGeometry().topLeft();
+
+    setFrameless(true);
+    growWindow();
+    m_savedContentsMargins = m_window->contentsMargins();
+    m_window->setContentsMargins(m_savedContentsMargins + m_frame);
+    moveChildrenIn();
+    if (placed)
+        m_window->move(outerTopLeft);
+    createHelpers();
+    applyPalette();
+    m_applied = true;
+    m_active = m_window->isActiveWindow();
+    placeHelpers();
+    if (m_savedFocus && m_window->focusWidget() != m_savedFocus)
+        m_savedFocus->setFocus(Qt::OtherFocusReason);
+}
+
+void SkinFrame::remove()
+{
+    if (!m_applied)
+        return;
+    m_savedFocus = m_window->focusWidget();
+    const bool placed = m_window->isVisible() &&
+                        !(m_window->windowState() &
+                          (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
+    const QPoint outerTopLeft = m_window->pos();
+    for (QWidget *helper : {static_cast<QWidget *>(m_caption.data()),
+                            static_cast<QWidget *>(m_left.data()),
+                            static_cast<QWidget *>(m_right.data()),
+                            static_cast<QWidget *>(m_bottom.data())}) {
+        if (helper)
+            helper->hide();
+    }
+    restorePalette();
+    moveChildrenOut();
+    m_window->setContentsMargins(m_savedContentsMargins);
+    shrinkWindow();
+    setFrameless(false);
+    if (placed)
+        m_window->move(outerTopLeft);
+    m_applied = false;
+    if (m_savedFocus && m_window->focusWidget() != m_savedFocus)
+        m_savedFocus->setFocus(Qt::OtherFocusReason);
+}
+
+void SkinFrame::setScheme(int scheme)
+{
+    Q_ASSERT(SkinScheme::isValid(scheme));
+    if (scheme == m_scheme)
+        return;
+    m_scheme = scheme;
+    if (!m_applied)
+        return;
+    applyPalette();
+    updateLook();
+}
+
+void SkinFrame::setFrameless(bool frameless)
+{
+    // overrideWindowFlags() keeps the native window: setWindowFlags() would
+    // hide and recreate it, and the window would flash through an unstyled
+    // frame on every apply and remove.
+    const Qt::WindowFlags flags =
+        frameless ? (m_nativeFlags | Qt::FramelessWindowHint) : m_nativeFlags;
+    m_window->overrideWindowFlags(flags);
+    if (QWindow *handle = m_window->windowHandle())
+        handle->setFlags(flags);
+}
+
+void SkinFrame::growWindow()
+{
+    m_resized = m_minChanged = m_maxChanged = false;
+    QLayout *layout = m_window->layout();
+    if (layout && layout->sizeConstraint() == QLayout::SetFixedSize)
+        return; // the layout sizes the window, contents margins included
+    const QSize extra = marginsSize(m_frame);
+    m_sizeBefore = m_window->size();
+
+    m_maxBefore = m_window->maximumSize();
+    QSize max = m_maxBefore;
+    if (max.width() < QWIDGETSIZE_MAX)
+        max.setWidth(qMin(QWIDGETSIZE_MAX, max.width() + extra.width()));
+    if (max.height() < QWIDGETSIZE_MAX)
+        max.setHeight(qMin(QWIDGETSIZE_MAX, max.height() + extra.height()));
+    if (max != m_maxBefore) {
+        m_window->setMaximumSize(max);
+        m_maxAfter = m_window->maximumSize();
+        m_maxChanged = true;
+    }
+
+    // A minimum the layout keeps already grows with the contents margins.
+    m_minBefore = m_window->minimumSize();
+    const bool layoutMin = layout && layout->sizeConstraint() != QLayout::SetNoConstraint &&
+                           m_minBefore == layout->totalMinimumSize();
+    QSize min = m_minBefore;
+    if (!layoutMin) {
+        if (min.width() > 0)
+            min.rwidth() += extra.width();
+        if (min.height() > 0)
+            min.rheight() += extra.height();
+    }
+    if (min != m_minBefore) {
+        m_window->setMinimumSize(min);
+        m_minAfter = m_window->minimumSize();
+        m_minChanged = true;
+    }
+
+    const bool free = !(m_window->windowState() &
+                        (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
+    // A window that was never sized takes its size from its layout when it
+    // is shown, and that already counts the contents margins.
+    if (free && (m_window->isVisible() || m_window->testAttribute(Qt::WA_Resized))) {
+        m_window->resize(m_sizeBefore + extra);
+        m_sizeAfter = m_window->size();
+        m_resized = true;
+    }
+}
+
+void SkinFrame::shrinkWindow()
+{
+    const QSize extra = marginsSize(m_frame);
+    if (m_minChanged && m_window->minimumSize() == m_minAfter)
+        m_window->setMinimumSize(m_minBefore);
+    const bool free = !(m_window->windowState() &
+                        (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
+    if (m_resized && free) {
+        const QSize now = m_window->size();
+        m_window->resize(now == m_sizeAfter ? m_sizeBefore : now - extra);
+    }
+    if (m_maxChanged && m_window->maximumSize() == m_maxAfter)
+        m_window->setMaximumSize(m_maxBefore);
+    m_resized = m_minChanged = m_maxChanged = false;
+}
+
+void SkinFrame::moveChildrenIn()
+{
+    m_children.clear();
+    const QLayout *layout = m_window->layout();
+    const QPoint offset(m_frame.left(), m_frame.top());
+    for (QObject *object : m_window->children()) {
+        auto *child = qobject_cast<QWidget *>(object);
+        if (!child || child->isWindow() || isSkinWidget(child))
+            continue;
+        // Laid-out children (a main window's menu bar and central widget
+        // among them) move with the window's contents margins.
+        if (layout && (layout->indexOf(child) >= 0 || layout->menuBar() == child))
+            continue;
+        ChildRecord record{child, child->geometry(), QRect()};
+        child->move(record.before.topLeft() + offset);
+        record.after = child->geometry();
+        m_children.append(record);
+    }
+}
+
+void SkinFrame::moveChildrenOut()
+{
+    const QPoint offset(m_frame.left(), m_frame.top());
+    for (const ChildRecord &record : std::as_const(m_children)) {
+        QWidget *child = record.widget;
+        if (!child)
+            continue;
+        // A control the window moved while skinned keeps its own move.
+        const QPoint now = child->pos();
+        child->move(now == record.after.topLeft() ? record.before.topLeft() : now - offset);
+    }
+    m_children.clear();
+}
+
+void SkinFrame::createHelpers()
+{
+    if (!m_caption) {
+        m_caption = new SkinCaption(this, m_window);
+        m_left = new SkinBorder(Qt::LeftEdge, this, m_window);
+        m_right = new SkinBorder(Qt::RightEdge, this, m_window);
+        m_bottom = new SkinBorder(Qt::BottomEdge, this, m_window);
+    }
+}
+
+void SkinFrame::placeHelpers()
+{
+    if (!m_applied || !m_caption)
+        return;
+    const SkinLayout &layout = m_picture->layout();
+    const int w = m_window->width();
+    const int h = m_window->height();
+    const int top = m_captionHeight;
+    const int bottom = layout.borderBottom();
+    const int sideHeight = qMax(0, h - top - bottom);
+    m_caption->setGeometry(0, 0, w, top);
+    m_left->setGeometry(0, top, layout.borderLeft(), sideHeight);
+    m_right->setGeometry(w - layout.borderRight(), top, layout.borderRight(), sideHeight);
+    m_bottom->setGeometry(0, h - bottom, w, bottom);
+    for (QWidget *helper : {static_cast<QWidget *>(m_caption.data()),
+                            static_cast<QWidget *>(m_left.data()),
+                            static_cast<QWidget *>(m_right.data()),
+                            static_cast<QWidget *>(m_bottom.data())}) {
+        helper->show();
+        helper->raise();
+    }
+    m_caption->updateButtons();
+    updateLook();
+}
+
+void SkinFrame::updateLook()
+{
+    if (!m_applied || !m_caption)
+        return;
+    m_caption->update();
+    for (SkinCaptionButton *button : m_caption->buttons())
+        button->update();
+    m_left->update();
+    m_right->update();
+    m_bottom->update();
+}
+
+QPalette SkinFrame::schemePalette() const
+{
+    const SkinTheme &t = theme();
+    auto c = [&t](SkinLayout::Swatch s) { return t.swatch(s); };
+    QPalette palette;
+    const QColor button = c(SkinLayout::ButtonSwatch);
+    for (QPalette::ColorGroup group : PaletteGroups) {
+        // Backgrounds in every group, so disabled controls sit on the skin's
+        // face; the disabled text colours stay the platform's.
+        palette.setColor(group, QPalette::Window, c(SkinLayout::WindowSwatch));
+        palette.setColor(group, QPalette::Button, button);
+        palette.setColor(group, QPalette::Base, c(SkinLayout::BaseSwatch));
+        palette.setColor(group, QPalette::AlternateBase, c(SkinLayout::AlternateBaseSwatch));
+        palette.setColor(group, QPalette::Light, button.lighter(150));
+        palette.setColor(group, QPalette::Midlight, button.lighter(115));
+        palette.setColor(group, QPalette::Mid, button.darker(150));
+        palette.setColor(group, QPalette::Dark, button.darker(200));
+        if (group == QPalette::Disabled)
+            continue;
+        palette.setColor(group, QPalette::WindowText, c(SkinLayout::WindowTextSwatch));
+        palette.setColor(group, QPalette::ButtonText, c(SkinLayout::ButtonTextSwatch));
+        palette.setColor(group, QPalette::Text, c(SkinLayout::TextSwatch));
+        palette.setColor(group, QPalette::Highlight, c(SkinLayout::HighlightSwatch));
+        palette.setColor(group, QPalette::HighlightedText, c(SkinLayout::HighlightedTextSwatch));
+        palette.setColor(group, QPalette::Link, c(SkinLayout::LinkSwatch));
+        palette.setColor(group, QPalette::LinkVisited, c(SkinLayout::LinkVisitedSwatch));
+        palette.setColor(group, QPalette::ToolTipText, c(SkinLayout::ToolTipTextSwatch));
+    }
+    return palette;
+}
+
+void SkinFrame::applyPalette()
+{
+    const QPalette mine = schemePalette();
+    QPalette palette = m_window->palette();
+    if (m_palette.isEmpty()) {
+        // First time on: take every role the window has not set itself.
+        for (QPalette::ColorGroup group : PaletteGroups) {
+            for (int r = 0; r < QPalette::NColorRoles; ++r) {
+                const auto role = QPalette::ColorRole(r);
+                if (!mine.isBrushSet(group, role) || palette.isBrushSet(group, role))
+                    continue;
+                m_palette.append({group, role, false, palette.brush(group, role),
+                                  mine.brush(group, role)});
+                palette.setBrush(group, role, mine.brush(group, role));
+            }
+        }
+    } else {
+        // Scheme switch: only roles that still hold the skin's colour.
+        for (PaletteRecord &record : m_palette) {
+            if (palette.brush(record.group, record.role) != record.mine)
+                continue;
+            record.mine = mine.brush(record.group, record.role);
+            palette.setBrush(record.group, record.role, record.mine);
+        }
+    }
+    m_window->setPalette(palette);
+}
+
+void SkinFrame::restorePalette()
+{
+    const QPalette current = m_window->palette();
+    QPalette rebuilt;
+    rebuilt.setResolveMask(0);
+    for (QPalette::ColorGroup group : PaletteGroups) {
+        for (int r = 0; r < QPalette::NColorRoles; ++r) {
+            const auto role = QPalette::ColorRole(r);
+            if (!current.isBrushSet(group, role))
+                continue;
+            const auto record = std::find_if(
+                m_palette.cbegin(), m_palette.cend(), [group, role](const PaletteRecord &p) {
+                    return p.group == group && p.role == role;
+                });
+            const bool stillMine =
+                record != m_palette.cend() && current.brush(group, role) == record->mine;
+            if (stillMine) {
+                if (record->wasSet)
+                    rebuilt.setBrush(group, role, record->before);
+                continue;
+            }
+            rebuilt.setBrush(group, role, current.brush(group, role));
+        }
+    }
+    m_palette.clear();
+    m_window->setPalette(rebuilt);
+}
+
+bool SkinFrame::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_window)
+        return false;
+    switch (event->type()) {
+    case QEvent::WindowActivate: onActivation(true); break;
+    case QEvent::WindowDeactivate: onActivation(false); break;
+    case QEvent::Resize:
+    case QEvent::LayoutDirectionChange: placeHelpers(); break;
+    case QEvent::WindowStateChange:
+        if (m_applied && m_caption)
+            m_caption->updateButtons();
+        break;
+    case QEvent::WindowTitleChange:
+    case QEvent::WindowIconChange:
+    case QEvent::ModifiedChange:
+    case QEvent::FontChange:
+        if (m_applied && m_caption)
+            m_caption->update();
+        break;
+    default: break;
+    }
+    return false;
+}
+
+void SkinFrame::onActivation(bool active)
+{
+    m_active = active;
+    updateLook();
+    if (m_reportedActive == active)
+        return;
+    m_reportedActive = active;
+    // Last: the handler behind the signal may remove the skin or close the
+    // window.
+    Q_EMIT activationChanged(active);
+}
+
+} // namespace tavrelctl

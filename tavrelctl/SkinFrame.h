@@ -1,0 +1,123 @@
+#pragma once
+
+#include "SkinLayout.h"
+
+#include <QMargins>
+#include <QObject>
+#include <QPalette>
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+namespace tavrelctl {
+
+class SkinBorder;
+class SkinCaption;
+class SkinCaptionButton;
+class SkinPicture;
+class SkinTheme;
+
+// The skin of one window: takes the native frame off and puts it back, and
+// keeps what it needs to undo exactly what it did. While applied it owns the
+// caption bar (with its buttons) and the three border strips, all children of
+// the window named "tavrelskin_..." that no control enumeration should move;
+// it moves the window's other children clear of them, grows the window so its
+// client area keeps its size, and recolours the window through its palette
+// (the controls inherit those colours; a colour a control sets itself wins).
+// It watches the window's activation for the whole time it exists, skinned or
+// not, and reports each change once.
+class SkinFrame : public QObject
+{
+    Q_OBJECT
+public:
+    SkinFrame(QWidget *window, std::shared_ptr<const SkinPicture> picture);
+    ~SkinFrame() override;
+
+    QWidget *window() const { return m_window; }
+    bool isApplied() const { return m_applied; }
+    void apply();
+    void remove();
+
+    // Kept while the skin is off and used by the next apply().
+    int scheme() const { return m_scheme; }
+    void setScheme(int scheme);
+
+    const SkinTheme &theme() const;
+    SkinLayout::Look look() const { return m_active ? SkinLayout::Active : SkinLayout::Inactive; }
+    // Space the skin takes around the client area (caption on top).
+    QMargins frameMargins() const { return m_frame; }
+    int captionHeight() const { return m_captionHeight; }
+    // Where a press resizes the window (only for a sizable window).
+    QMargins resizeBand() const;
+    bool isSizable() const { return m_sizable; }
+    bool hasMinimize() const;
+    bool hasMaximize() const;
+
+    SkinCaption *caption() const;
+    QList<SkinCaptionButton *> buttons() const;
+
+    static bool isSkinWidget(const QObject *object);
+
+Q_SIGNALS:
+    void activationChanged(bool active);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    struct ChildRecord {
+        QPointer<QWidget> widget;
+        QRect before;
+        QRect after;
+    };
+    struct PaletteRecord {
+        QPalette::ColorGroup group;
+        QPalette::ColorRole role;
+        bool wasSet;
+        QBrush before;
+        QBrush mine;
+    };
+
+    void computeMetrics();
+    void createHelpers();
+    void placeHelpers();
+    void moveChildrenIn();
+    void moveChildrenOut();
+    void growWindow();
+    void shrinkWindow();
+    void setFrameless(bool frameless);
+    void applyPalette();
+    void restorePalette();
+    QPalette schemePalette() const;
+    void updateLook();
+    void onActivation(bool active);
+
+    QWidget *const m_window;
+    const std::shared_ptr<const SkinPicture> m_picture;
+    int m_scheme;
+    bool m_applied = false;
+    bool m_active = false;
+    std::optional<bool> m_reportedActive;
+
+    // Settled by apply().
+    Qt::WindowFlags m_nativeFlags;
+    bool m_sizable = true;
+    int m_captionHeight = 0;
+    QMargins m_frame;
+    QMargins m_savedContentsMargins;
+    QList<ChildRecord> m_children;
+    QList<PaletteRecord> m_palette;
+    QPointer<QWidget> m_savedFocus;
+    bool m_resized = false;
+    QSize m_sizeBefore, m_sizeAfter;
+    bool m_minChanged = false, m_maxChanged = false;
+    QSize m_minBefore, m_maxBefore, m_minAfter, m_maxAfter;
+
+    QPointer<SkinCaption> m_caption;
+    QPointer<SkinBorder> m_left, m_right, m_bottom;
+};
+
+} // namespace tavrelctl

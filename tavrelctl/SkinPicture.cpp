@@ -1,0 +1,64 @@
+#include "SkinPicture.h"
+
+#include "SkinScheme.h"
+
+#include <PictureStream.h>
+
+#include <QHash>
+
+namespace tavrelctl {
+
+using host::Status;
+
+SkinPicture::SkinPicture(const QImage &image, const SkinLayout &layout)
+    : m_image(image), m_layout(layout)
+{
+}
+
+Status SkinPicture::fromStored(const QByteArray &stored, std::shared_ptr<const SkinPicture> *picture)
+{
+    Q_ASSERT(picture);
+    // Single GUI thread: the cache needs no lock.
+    static QHash<QByteArray, std::shared_ptr<const SkinPicture>> cache;
+    if (auto it = cache.constFind(stored); it != cache.constEnd()) {
+        *picture = *it;
+        return Status::ok();
+    }
+    QByteArray file;
+    Status status = host::PictureStream::decodeStored(stored, &file);
+    if (!status)
+        return status;
+    QImage image;
+    status = host::PictureStream::decodeBitmap(file, &image);
+    if (!status)
+        return status;
+    std::shared_ptr<const SkinPicture> decoded;
+    status = fromImage(image, &decoded);
+    if (!status)
+        return status;
+    cache.insert(stored, decoded);
+    *picture = decoded;
+    return Status::ok();
+}
+
+Status SkinPicture::fromImage(const QImage &image, std::shared_ptr<const SkinPicture> *picture)
+{
+    Q_ASSERT(picture);
+    SkinLayout layout;
+    const Status status = SkinLayout::read(image, &layout);
+    if (!status)
+        return status;
+    picture->reset(new SkinPicture(image, layout));
+    return Status::ok();
+}
+
+const SkinTheme &SkinPicture::theme(int scheme) const
+{
+    Q_ASSERT(SkinScheme::isValid(scheme));
+    std::unique_ptr<SkinTheme> &slot = m_themes[scheme - SkinScheme::First];
+    if (!slot)
+        slot = std::make_unique<SkinTheme>(m_image, m_layout, scheme);
+    return *slot;
+}
+
+} // namespace tavrelctl

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <Component.h>
+
+#include <QPointer>
+#include <QRect>
+
+#include <memory>
+
+namespace tavrelctl {
+
+class SkinFrame;
+class SkinPicture;
+
+// The skin component "TavrelCtl.TavrelSkin" as a client sees it: the
+// late-bound members ApplySkin, RemoveSkin and ColorScheme, the FocusChange
+// event and the stored properties. It checks every call and property and
+// hands the work to its window's SkinFrame.
+//
+// How the engine is built:
+//   SkinLayout   where the pieces of a skin picture are, read from its grid,
+//                and the metrics of its marker rows
+//   SkinScheme   the colour schemes as palette remapping rules
+//   SkinPicture  a decoded picture with its layout; shared per process by
+//                picture bytes; owns its SkinThemes
+//   SkinTheme    one scheme's pieces, scaled once per device-pixel size
+//   SkinFrame    one window's skin: applies and removes it, owns the
+//                helper widgets below, restores geometry and colours
+//   SkinCaption, SkinCaptionButton, SkinBorder   the helper widgets
+//   SkinPainter  whole-device-pixel blitting of pieces
+//   FrameDrag, FrameRequests   moving and resizing through the platform
+//
+// The instance is invisible at run time: it has no widget of its own, only
+// its design-time place at (0, 0) with the size of its stored extents.
+// ColorScheme starts at 1 (Light Blue), is per instance and is kept while
+// the skin is off. FocusChange passes -1 on activation and 0 on deactivation.
+class TavrelSkin : public host::Component
+{
+public:
+    TavrelSkin();
+    ~TavrelSkin() override;
+
+    host::Status load(QWidget *window, const host::PropertyBag &properties,
+                      host::EventSink *events) override;
+    host::Status invoke(host::DispId member, host::InvokeKind kind, QList<host::Variant> &args,
+                        host::Variant *result = nullptr) override;
+
+    // The control's place on its window, in pixels at 96 dpi.
+    QRect designRect() const { return m_designRect; }
+    SkinFrame *frame() const;
+
+private:
+    host::Status applySkin(host::InvokeKind kind, const QList<host::Variant> &args);
+    host::Status removeSkin(host::InvokeKind kind, const QList<host::Variant> &args);
+    host::Status colorScheme(host::InvokeKind kind, const QList<host::Variant> &args,
+                             host::Variant *result);
+    host::Status checkReady(const QString &member) const;
+    void raiseFocusChange(bool active);
+
+    QPointer<QWidget> m_window;
+    host::EventSink *m_events = nullptr;
+    std::unique_ptr<SkinFrame> m_frame;
+    QRect m_designRect;
+};
+
+} // namespace tavrelctl

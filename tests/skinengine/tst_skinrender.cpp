@@ -1,0 +1,228 @@
+#include "SampleWindows.h"
+#include "SkinTestData.h"
+
+#include <SkinFrame.h>
+#include <SkinPicture.h>
+#include <SkinTheme.h>
+#include <TavrelSkin.h>
+#include <TestSupport.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QSet>
+#include <QTest>
+
+using namespace skintest;
+
+// The skin as drawn: schemes look different, the frame is built from whole
+// device pixels of the picture's own colours at every scale, and the pieces
+// are built once per process. Run once per device pixel ratio
+// (QT_SCALE_FACTOR). With TAVREL_RENDER_DIR set, the renders are saved there.
+class TestSkinRender : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void schemeLooksDiffer();
+    void activeAndInactiveDiffer();
+    void frameIsCrispWithoutSeams_data();
+    void frameIsCrispWithoutSeams();
+    void piecesAreBuiltOncePerProcess();
+    void otherPictureGivesOtherLook();
+
+private:
+    QImage renderWindow(WindowKind kind, int scheme, bool active, const QByteArray &bitmap = {});
+    void save(const QImage &image, const QString &name);
+};
+
+void TestSkinRender::initTestCase()
+{
+    testing::installStrictMessageHandler();
+    testing::applyApplicationDefaults();
+    QVERIFY(!realPictureFile().isEmpty());
+}
+
+QImage TestSkinRender::renderWindow(WindowKind kind, int scheme, bool active,
+                                    const QByteArray &bitmap)
+{
+    std::unique_ptr<QWidget> window(createWindow(kind));
+    std::unique_ptr<QWidget> other;
+    auto skin = loadSkin(window.get(), nullptr,
+                         bitmap.isEmpty() ? storedProperties() : storedProperties(bitmap));
+    if (!skin)
+        return QImage();
+    putScheme(skin.get(), scheme);
+    applySkin(skin.get());
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get()))
+        return QImage();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window.get()))
+        return QImage();
+    if (!active) {
+        other.reset(new QWidget);
+        other->setGeometry(0, 0, 20, 20);
+        other->show();
+        other->activateWindow();
+        if (!QTest::qWaitForWindowActive(other.get()))
+            return QImage();
+    }
+    QCoreApplication::processEvents();
+    const QImage image = window->grab().toImage();
+    skin.reset();
+    return image;
+}
+
+void TestSkinRender::save(const QImage &image, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("TAVREL_RENDER_DIR");
+    if (dir.isEmpty())
+        return;
+    QDir().mkpath(dir);
+    const QString scale = QString::number(qApp->devicePixelRatio()).replace(QLatin1Char('.'), QLatin1Char('_'));
+    QVERIFY(image.save(QStringLiteral("%1/%2-x%3.png").arg(dir, name, scale)));
+}
+
+void TestSkinRender::schemeLooksDiffer()
+{
+    QList<QImage> images;
+    const char *names[] = {"lightblue", "darkblue", "green"};
+    for (int scheme = 1; scheme <= 3; ++scheme) {
+        const QImage image = renderWindow(WindowKind::FixedDialog, scheme, true);
+        QVERIFY(!image.isNull());
+        save(image, QStringLiteral("engine-main-%1-active").arg(QLatin1String(names[scheme - 1])));
+        save(renderWindow(WindowKind::FixedDialog, scheme, false),
+             QStringLiteral("engine-main-%1-inactive").arg(QLatin1String(names[scheme - 1])));
+        images.append(image);
+    }
+    save(renderWindow(WindowKind::MenuWindow, 1, true), QStringLiteral("engine-menu-lightblue-active"));
+    save(renderWindow(WindowKind::TopAligned, 3, true), QStringLiteral("engine-aligned-green-active"));
+    const qreal dpr = images[0].devicePixelRatio();
+    // Middle of the caption tab, and the window face under the controls.
+    const QPoint tab(int(images[0].width() / 2), int(8 * dpr));
+    const QPoint face(int(200 * dpr), int(110 * dpr));
+    for (int a = 0; a < 3; ++a) {
+        for (int b = a + 1; b < 3; ++b) {
+            QVERIFY2(images[a].pixel(tab) != images[b].pixel(tab),
+                     qPrintable(QStringLiteral("schemes %1 and %2 share the caption colour").arg(a + 1).arg(b + 1)));
+            QVERIFY2(images[a].pixel(face) != images[b].pixel(face),
+                     qPrintable(QStringLiteral("schemes %1 and %2 share the face colour").arg(a + 1).arg(b + 1)));
+        }
+    }
+    // Light Blue is the picture's own colour: the tab's row 8 of the band.
+    const QImage picture = QImage::fromData(realPictureFile(), "BMP");
+    QCOMPARE(QColor(images[0].pixel(tab)).blue() > QColor(images[0].pixel(tab)).red(), true);
+    Q_UNUSED(picture);
+}
+
+void TestSkinRender::activeAndInactiveDiffer()
+{
+    const QImage active = renderWindow(WindowKind::FixedDialog, 1, true);
+    const QImage inactive = renderWindow(WindowKind::FixedDialog, 1, false);
+    QVERIFY(!active.isNull() && !inactive.isNull());
+    const qreal dpr = active.devicePixelRatio();
+    const QPoint tab(active.width() / 2, int(8 * dpr));
+    const QColor a = active.pixel(tab), i = inactive.pixel(tab);
+    // Active blue, inactive grey.
+    QVERIFY2(a.blue() - a.red() > 30, qPrintable(a.name()));
+    QVERIFY2(qAbs(i.blue() - i.red()) < 12, qPrintable(i.name()));
+}
+
+void TestSkinRender::frameIsCrispWithoutSeams_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("scheme");
+    QTest::newRow("fixed dialog, light blue") << int(WindowKind::FixedDialog) << 1;
+    QTest::newRow("sizable, dark blue") << int(WindowKind::Sizable) << 2;
+    QTest::newRow("menu window, green") << int(WindowKind::MenuWindow) << 3;
+}
+
+void TestSkinRender::frameIsCrispWithoutSeams()
+{
+    QFETCH(int, kind);
+    QFETCH(int, scheme);
+    const QImage image = renderWindow(WindowKind(kind), scheme, true)
+                             .convertToFormat(QImage::Format_RGB32);
+    QVERIFY(!image.isNull());
+    std::shared_ptr<const tavrelctl::SkinPicture> picture;
+    QVERIFY(tavrelctl::SkinPicture::fromImage(
+        QImage::fromData(realPictureFile(), "BMP").convertToFormat(QImage::Format_Indexed8),
+        &picture));
+    QSet<QRgb> own;
+    const QImage pieces = picture->theme(scheme).image();
+    for (int y = 0; y < pieces.height(); ++y)
+        for (int x = 0; x < pieces.width(); ++x)
+            own.insert(pieces.pixel(x, y) | 0xff000000);
+
+    const qreal dpr = image.devicePixelRatio();
+    const int w = image.width(), h = image.height();
+    const int border = int(6 * dpr); // whole device pixels fully inside a border
+    const int caption = int(25 * dpr);
+    auto check = [&](int x, int y, const char *where) {
+        const QRgb c = image.pixel(x, y) | 0xff000000;
+        if (own.contains(c))
+            return true;
+        QTest::qFail(qPrintable(QStringLiteral("%1 at device (%2, %3): %4 is no colour of the "
+                                               "picture (blurred or a seam)")
+                                    .arg(QLatin1String(where)).arg(x).arg(y)
+                                    .arg(QColor(c).name())),
+                     __FILE__, __LINE__);
+        return false;
+    };
+    for (int y = caption + 1; y < h; ++y) {
+        for (int x = 0; x < border; ++x) {
+            if (!check(x, y, "left border") || !check(w - 1 - x, y, "right border"))
+                return;
+        }
+    }
+    for (int y = h - border; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (!check(x, y, "bottom border"))
+                return;
+    // The caption's top rows are above its text and buttons.
+    for (int y = 0; y < int(3 * dpr); ++y)
+        for (int x = 0; x < w; ++x)
+            if (!check(x, y, "caption"))
+                return;
+    // The outermost device column is the frame line all along (dithered by
+    // a few levels at most).
+    const QColor line = QColor(image.pixel(0, h / 2));
+    for (int y = caption; y < h; ++y) {
+        QVERIFY2(qAbs(QColor(image.pixel(0, y)).lightness() - line.lightness()) <= 8,
+                 qPrintable(QStringLiteral("row %1").arg(y)));
+    }
+}
+
+void TestSkinRender::piecesAreBuiltOncePerProcess()
+{
+    renderWindow(WindowKind::FixedDialog, 2, true);
+    const int built = tavrelctl::SkinTheme::buildCount();
+    renderWindow(WindowKind::Sizable, 2, true);
+    renderWindow(WindowKind::FixedDialog, 2, false);
+    QCOMPARE(tavrelctl::SkinTheme::buildCount(), built);
+
+    // Two windows with the same picture share one decoded picture.
+    QWidget a, b;
+    auto skinA = loadSkin(&a);
+    auto skinB = loadSkin(&b);
+    QVERIFY(skinA && skinB);
+    QCOMPARE(&skinA->frame()->theme(), &skinB->frame()->theme());
+}
+
+void TestSkinRender::otherPictureGivesOtherLook()
+{
+    const QByteArray red = bitmapFile(syntheticPicture(qRgb(200, 30, 30), qRgb(230, 230, 200)));
+    const QByteArray blue = bitmapFile(syntheticPicture(qRgb(30, 30, 200), qRgb(200, 230, 230)));
+    const QImage a = renderWindow(WindowKind::FixedDialog, 1, true, red);
+    const QImage b = renderWindow(WindowKind::FixedDialog, 1, true, blue);
+    QVERIFY(!a.isNull() && !b.isNull());
+    const qreal dpr = a.devicePixelRatio();
+    const QPoint tab(a.width() / 2, int(8 * dpr));
+    QCOMPARE(QColor(a.pixel(tab)), QColor(200, 30, 30));
+    QCOMPARE(QColor(b.pixel(tab)), QColor(30, 30, 200));
+    save(a, QStringLiteral("engine-synthetic-red"));
+}
+
+QTEST_MAIN(TestSkinRender)
+#include "tst_skinrender.moc"
