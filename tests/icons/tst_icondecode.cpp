@@ -1,6 +1,8 @@
 #include "IconFile.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImageReader>
 #include <QtEndian>
 #include <QtTest>
 
@@ -123,6 +125,8 @@ private slots:
     void rejectsMalformedFiles();
     void rejectsEveryTruncation();
     void survivesCorruptHeaders();
+    void agreesWithQtsIconReader_data();
+    void agreesWithQtsIconReader();
     void buildsAnIcon();
 };
 
@@ -326,6 +330,51 @@ void TestIconDecode::survivesCorruptHeaders()
             } else {
                 QCOMPARE(status.code(), StatusCode::InvalidPicture);
                 QVERIFY(!status.message().isEmpty());
+            }
+        }
+    }
+}
+
+void TestIconDecode::agreesWithQtsIconReader_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("bolt") << QStringLiteral("forms/CleanFrm/resources/cleanfrm.ico");
+    QTest::newRow("application") << QStringLiteral("app/resources/tavrelsample.ico");
+}
+
+void TestIconDecode::agreesWithQtsIconReader()
+{
+    QFETCH(QString, path);
+    QFile file(QStringLiteral(TAVREL_SOURCE_DIR "/") + path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QList<QImage> ours;
+    const host::Status status = host::decodeIcon(bytes, &ours);
+    QVERIFY2(status.isOk(), qPrintable(status.toString()));
+
+    QBuffer buffer;
+    buffer.setData(bytes);
+    QImageReader reader(&buffer, "ico");
+    if (!reader.canRead())
+        QSKIP("Qt's icon image plugin is not installed");
+    QCOMPARE(reader.imageCount(), int(ours.size()));
+    for (int i = 0; i < ours.size(); ++i) {
+        QVERIFY(reader.jumpToImage(i));
+        const QImage theirs = reader.read().convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(theirs.size(), ours.at(i).size());
+        for (int y = 0; y < theirs.height(); ++y) {
+            for (int x = 0; x < theirs.width(); ++x) {
+                const QRgb a = theirs.pixel(x, y);
+                const QRgb b = ours.at(i).pixel(x, y);
+                // Fully transparent pixels may differ in their colour bits.
+                if (qAlpha(a) == 0 && qAlpha(b) == 0)
+                    continue;
+                QVERIFY2(a == b, qPrintable(QStringLiteral("image %1 at (%2, %3): %4 vs %5")
+                                                .arg(i + 1)
+                                                .arg(x)
+                                                .arg(y)
+                                                .arg(a, 8, 16)
+                                                .arg(b, 8, 16)));
             }
         }
     }
