@@ -1,5 +1,7 @@
 #include "Form.h"
 
+#include "FormSettings.h"
+
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -30,6 +32,7 @@ void Form::load()
     Q_ASSERT(window && window->isWindow());
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     try {
+        watchAlignedControls(window);
         m_skin = skin::SkinControl::create(window);
     } catch (...) {
         delete window;
@@ -40,6 +43,27 @@ void Form::load()
     connectHandlers();
     Q_EMIT loaded();
     onLoad();
+}
+
+void Form::watchAlignedControls(QWidget *window)
+{
+    m_aligned.clear();
+    for (QWidget *w : window->findChildren<QWidget *>()) {
+        if (FormSettings::edgeAlignment(w) != FormSettings::EdgeAlignment::None)
+            m_aligned.append(w);
+    }
+    for (const QPointer<QWidget> &w : std::as_const(m_aligned)) {
+        w->installEventFilter(this);
+        FormSettings::alignToEdge(w);
+    }
+}
+
+void Form::alignControls()
+{
+    for (const QPointer<QWidget> &w : std::as_const(m_aligned)) {
+        if (w)
+            FormSettings::alignToEdge(w);
+    }
 }
 
 void Form::show()
@@ -88,6 +112,7 @@ void Form::unload()
     QWidget *window = m_window;
     m_window = nullptr;
     m_skin = skin::SkinControl();
+    m_aligned.clear();
     window->removeEventFilter(this);
     window->hide();
     // Unloading usually runs inside a handler of one of the window's own
@@ -103,6 +128,18 @@ bool Form::eventFilter(QObject *watched, QEvent *event)
         event->accept();
         unload();
         return true;
+    }
+    // Aligned controls follow the window's size and contents margins, and go
+    // straight back to their edge when anything else (such as the skin
+    // component) moves them.
+    const QEvent::Type type = event->type();
+    if (watched == m_window) {
+        if (type == QEvent::Resize || type == QEvent::ContentsRectChange || type == QEvent::Show)
+            alignControls();
+    } else if (type == QEvent::Move || type == QEvent::Resize) {
+        auto *w = qobject_cast<QWidget *>(watched);
+        if (w && m_aligned.contains(w) && w->parentWidget() == m_window)
+            FormSettings::alignToEdge(w);
     }
     return QObject::eventFilter(watched, event);
 }

@@ -75,9 +75,12 @@ protected:
 private:
     [[noreturn]] void raiseNoControl(const QString &name) const;
     void focusFirstControl();
+    void watchAlignedControls(QWidget *window);
+    void alignControls();
 
     QPointer<QWidget> m_window;
     skin::SkinControl m_skin;
+    QList<QPointer<QWidget>> m_aligned;
 };
 
 } // namespace forms

@@ -1,5 +1,7 @@
 #include "FormSettings.h"
 
+#include <Status.h>
+
 #include <QVariant>
 #include <QWidget>
 
@@ -50,6 +52,57 @@ void applyStoredSettings(QWidget *window)
 void fixClientSize(QWidget *window)
 {
     window->setFixedSize(window->size());
+}
+
+EdgeAlignment edgeAlignment(const QWidget *widget)
+{
+    const QVariant stored = widget->property("align");
+    if (!stored.isValid())
+        return EdgeAlignment::None;
+    const QString value = stored.toString();
+    const EdgeAlignment align = value == QLatin1String("top")      ? EdgeAlignment::Top
+                                : value == QLatin1String("bottom") ? EdgeAlignment::Bottom
+                                : value == QLatin1String("left")   ? EdgeAlignment::Left
+                                : value == QLatin1String("right")  ? EdgeAlignment::Right
+                                                                   : EdgeAlignment::None;
+    QString fault;
+    if (align == EdgeAlignment::None)
+        fault = QStringLiteral("unknown alignment '%1' (expected top, bottom, left or right)").arg(value);
+    else if (!widget->parentWidget() || !widget->parentWidget()->isWindow())
+        fault = QStringLiteral("only a control lying directly on a window can be aligned");
+    if (!fault.isEmpty()) {
+        host::raiseOnFailure(host::Status::failure(
+            host::StatusCode::InvalidArg, QStringLiteral("%1: %2").arg(widget->objectName(), fault)));
+    }
+    return align;
+}
+
+void alignToEdge(QWidget *widget)
+{
+    const EdgeAlignment align = edgeAlignment(widget);
+    if (align == EdgeAlignment::None)
+        return;
+    const QRect area = widget->parentWidget()->contentsRect();
+    const QSize size = widget->size();
+    QRect target;
+    switch (align) {
+    case EdgeAlignment::Top:
+        target = QRect(area.left(), area.top(), area.width(), size.height());
+        break;
+    case EdgeAlignment::Bottom:
+        target = QRect(area.left(), area.bottom() + 1 - size.height(), area.width(), size.height());
+        break;
+    case EdgeAlignment::Left:
+        target = QRect(area.left(), area.top(), size.width(), area.height());
+        break;
+    case EdgeAlignment::Right:
+        target = QRect(area.right() + 1 - size.width(), area.top(), size.width(), area.height());
+        break;
+    case EdgeAlignment::None:
+        return;
+    }
+    if (widget->geometry() != target)
+        widget->setGeometry(target);
 }
 
 } // namespace forms::FormSettings

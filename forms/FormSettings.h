@@ -30,4 +30,15 @@ void applyStoredSettings(QWidget *window);
 // Fixes the window's client area at its current size.
 void fixClientSize(QWidget *window);
 
+// Edge alignment of a direct child of a window, stored as the dynamic
+// property "align": "top", "bottom", "left" or "right". The child spans its
+// edge of the window's contents rectangle and keeps its other extent, so it
+// follows the window's size and contents margins. Form keeps it there.
+enum class EdgeAlignment { None, Top, Bottom, Left, Right };
+// Raises host::Error naming the widget for an unknown value or for an
+// aligned widget that is not a direct child of a window.
+EdgeAlignment edgeAlignment(const QWidget *widget);
+// Moves an aligned widget to its edge; does nothing if it is there already.
+void alignToEdge(QWidget *widget);
+
 } // namespace forms::FormSettings
