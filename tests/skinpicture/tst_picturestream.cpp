@@ -4,6 +4,7 @@
 #include <PictureStream.h>
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QtEndian>
 
@@ -65,6 +66,7 @@ private slots:
     void malformedStream_data();
     void malformedStream();
     void nullOutputsAreAllowed();
+    void corruptedHeadersNeverCrash();
 
 private:
     QByteArray m_file;
@@ -226,6 +228,35 @@ void TestPictureStream::nullOutputsAreAllowed()
 {
     QVERIFY(PictureStream::decodeStored(storedByHand(m_file), nullptr).isOk());
     QVERIFY(PictureStream::decodeBitmap(m_file, nullptr).isOk());
+}
+
+// Random bytes in the headers and palette, with a fixed seed: every result is
+// either a clean refusal naming InvalidPicture or a decoded image whose size
+// is the header's. (Run under the sanitizers this also checks the bounds.)
+void TestPictureStream::corruptedHeadersNeverCrash()
+{
+    QRandomGenerator random(20261208);
+    int refused = 0;
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray f = m_file;
+        const int edits = 1 + int(random.bounded(4));
+        for (int e = 0; e < edits; ++e)
+            f[int(random.bounded(62))] = char(random.bounded(256));
+        if (random.bounded(8) == 0)
+            f.truncate(int(random.bounded(f.size())));
+        QImage image;
+        const Status s = PictureStream::decodeStoredBitmap(storedByHand(f), &image);
+        if (s.isOk()) {
+            QCOMPARE(image.format(), QImage::Format_Indexed8);
+            QVERIFY(image.width() > 0 && image.width() <= 4096);
+            QVERIFY(image.height() > 0 && image.height() <= 4096);
+        } else {
+            ++refused;
+            QCOMPARE(s.code(), StatusCode::InvalidPicture);
+            QVERIFY(!s.message().isEmpty());
+        }
+    }
+    QVERIFY(refused > 0);
 }
 
 QTEST_MAIN(TestPictureStream)
