@@ -212,6 +212,7 @@ private slots:
     void outerFrameLine();
     void bevelColumns_data();
     void bevelColumns();
+    void plainPanelBelowTheShadow();
     void shortBandRepeatsTallBand_data();
     void shortBandRepeatsTallBand();
 
@@ -616,6 +617,22 @@ void TestSkinPicture::bevelColumns()
             } else {
                 const bool between = c.r >= 229 && c.r <= 234 && c.g >= 229 && c.g <= 234 && c.b >= 229 && c.b <= 233;
                 QVERIFY2(between, qPrintable(QStringLiteral("(%1, %2) %3").arg(x).arg(t + band).arg(toString(c))));
+            }
+        }
+    }
+}
+
+// Tall band, y 25-42: plain panel, with the bevel and frame on the outer side.
+void TestSkinPicture::plainPanelBelowTheShadow()
+{
+    for (const LookCells &look : kLooks) {
+        for (int y = 25; y <= 42; ++y) {
+            for (int x = look.first + 4; x <= look.last - 4; ++x) {
+                if (x == look.first + 28 || x == look.first + 42)
+                    continue; // grid lines between the cells
+                QVERIFY2(m_pic.rgb(x, y) == kPanel,
+                         qPrintable(QStringLiteral("%1: (%2, %3) %4").arg(QLatin1String(look.name)).arg(x).arg(y)
+                                        .arg(toString(m_pic.rgb(x, y)))));
             }
         }
     }
