@@ -22,6 +22,7 @@ void Form::raiseNoControl(const QString &name) const
         QStringLiteral("%1 has no control '%2'%3")
             .arg(QString::fromLatin1(metaObject()->className()), name,
                  m_window ? QString() : QStringLiteral(": the window is not loaded"))));
+    Q_UNREACHABLE();
 }
 
 void Form::load()

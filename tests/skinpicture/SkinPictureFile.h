@@ -1,7 +1,7 @@
 #pragma once
 
 // Read access to the committed skin picture, straight from the file's bytes
-// at the offsets Part 2.2 gives (no image library in between).
+// at the offsets the format fixes (no image library in between).
 
 #include <QByteArray>
 #include <QString>
@@ -34,7 +34,7 @@ public:
     static constexpr int kRowBytes = 148;
 
     // Loads TAVREL_SKIN_PICTURE; false (and a reason) when it cannot be read
-    // or has not the Part's size.
+    // or has not the format's size.
     bool load(QString *error);
 
     const QByteArray &bytes() const { return m_bytes; }

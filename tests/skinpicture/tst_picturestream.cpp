@@ -30,7 +30,7 @@ void put16(QByteArray &b, int offset, quint16 v)
     qToLittleEndian<quint16>(v, b.data() + offset);
 }
 
-// The stored property written out by hand, as Part 2.2 describes it.
+// The stored property written out by hand, as the stored property is laid out.
 QByteArray storedByHand(const QByteArray &file)
 {
     const unsigned char classId[16] = {0x04, 0x52, 0xE3, 0x0B, 0x91, 0x8F, 0xCE, 0x11,

@@ -1,6 +1,6 @@
 // The committed skin picture (skin/resources/tavrelskin.bmp) against the
-// tables of Part 2.2. Every expected value here is copied from the Part, not
-// from the generator.
+// layout tables of the skin picture format. Every expected value here is
+// copied from those tables, not from the generator.
 
 #include "SkinPictureFile.h"
 
@@ -29,7 +29,7 @@ struct Segment
     int x1, y1, x2, y2;
 };
 
-// Part 2.2, "Grid".
+// The grid.
 const std::vector<Segment> &gridSegments()
 {
     static const std::vector<Segment> segments = [] {
@@ -53,7 +53,7 @@ const std::vector<Segment> &gridSegments()
     return segments;
 }
 
-// Part 2.2, "Ruler and marker rows".
+// The ruler and the marker rows.
 const int kMarkerX[11] = {0, 4, 25, 3, 3, 20, 25, 4, 0, 0, 25};
 
 QSet<int> expectedGridPixels()
@@ -106,7 +106,7 @@ Rgb mainColour(const SkinPictureFile &pic, int x1, int x2, int y1, int y2, int *
     return best;
 }
 
-// The middle cells of the caption bands (Part 2.2, "Regions").
+// The middle cells of the caption bands (see the regions of the layout).
 constexpr int kActiveMiddle = 30, kInactiveMiddle = 102;
 // The three cells of each look, and the mirror axis of each look.
 struct LookCells
@@ -118,7 +118,7 @@ struct LookCells
 };
 const LookCells kLooks[2] = {{"active", 1, 71, 72}, {"inactive", 73, 143, 216}};
 
-// Part 2.2: the tab's left boundary on rows 1..21 of the active look.
+// The tab's left boundary on rows 1..21 of the active look.
 const int kTabLeft[21] = {9, 8, 8, 8, 8, 8, 8, 8, 9, 9, 10, 10, 11, 12, 13, 14, 15, 16, 18, 20, 23};
 
 using Tile = std::array<std::array<Rgb, 6>, 6>;
@@ -164,7 +164,7 @@ int tileDifferences(const Tile &a, const Tile &b, bool *singlePixelDither)
     return n;
 }
 
-// Button glyph grid (Part 2.2).
+// Button glyph grid.
 const int kButtonColumnX[4] = {1, 16, 31, 46};
 const int kButtonRowY[4] = {76, 92, 108, 124};
 

@@ -7,7 +7,7 @@
 
 namespace skinpicture {
 
-// The exact bitmap file of Part 2.2: file header, 40-byte information header,
+// The exact bitmap file of the skin picture: file header, 40-byte information header,
 // 256-entry palette, bottom-up rows of 148 bytes (145 indices, 3 zero bytes).
 QByteArray writeBmp(const IndexedPicture &picture);
 

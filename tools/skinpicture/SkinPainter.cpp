@@ -8,7 +8,7 @@ namespace skinpicture {
 
 namespace {
 
-// --- Colours of the layout (Part 2.2) -------------------------------------
+// --- Colours of the layout ----------------------------------------------
 
 constexpr Rgb kGrid{0, 128, 0};
 constexpr Rgb kBackground{254, 254, 254};
@@ -68,7 +68,7 @@ constexpr std::array<Dither, 4> kInactiveDither{{
 }};
 
 // The tab's left edge, rows 1..21, in tenths of a pixel (index 0 unused).
-// Its whole part is the boundary pixel the Part lists: 9, 8, 8, ... 20, 23.
+// Its whole part is the boundary pixel the layout lists: 9, 8, 8, ... 20, 23.
 constexpr std::array<int, 23> kTabEdge{{
     0, 94, 83, 80, 80, 80, 80, 80, 82, 90, 95, 101, 106, 112, 120, 130, 140, 150, 160, 180, 202, 230,
     1000,

@@ -1,6 +1,6 @@
 // tavrel-skinpicture --bmp OUT.bmp [--png4x OUT.png]
 //
-// Draws the skin picture of Part 2.2 and writes the exact 25054-byte bitmap
+// Draws the skin picture and writes the exact 25054-byte bitmap
 // file; with --png4x also a 4x enlarged PNG of it for the documentation.
 
 #include "BmpWriter.h"
