@@ -40,8 +40,12 @@ struct WindowSnapshot
 
     static WindowSnapshot of(QWidget *w)
     {
-        return {w->geometry(), w->windowTitle(), w->windowState(), w->isVisible(),
-                w->findChildren<QObject *>(), int(RecordingComponent::calls().size())};
+        return {w->geometry(),
+                w->windowTitle(),
+                w->windowState(),
+                w->isVisible(),
+                w->findChildren<QObject *>(),
+                int(RecordingComponent::calls().size())};
     }
     bool operator==(const WindowSnapshot &o) const
     {
@@ -95,7 +99,8 @@ void tst_CleanFrm::init()
     app::FailureReporter::install();
     app::FailureReporter::clear();
     m_reports.clear();
-    app::FailureReporter::setPresenter([this](const QString &, const QString &t) { m_reports << t; });
+    app::FailureReporter::setPresenter(
+        [this](const QString &, const QString &t) { m_reports << t; });
     m_registry = std::make_unique<app::WindowRegistry>();
 }
 
@@ -177,7 +182,8 @@ void tst_CleanFrm::clientAreaLiesBelowTheMenuBar()
     // All five titles fit on one line at this width.
     const QRect helpTitle = bar->actionGeometry(menu(QStringLiteral("mnuH"))->menuAction());
     QVERIFY2(helpTitle.right() < w->width(), qPrintable(QString::number(helpTitle.right())));
-    QCOMPARE(helpTitle.top(), bar->actionGeometry(menu(QStringLiteral("mnuF"))->menuAction()).top());
+    QCOMPARE(helpTitle.top(),
+             bar->actionGeometry(menu(QStringLiteral("mnuF"))->menuAction()).top());
 }
 
 void tst_CleanFrm::menuBarTitlesInOrder()
@@ -207,11 +213,21 @@ static void addMenuRows()
     QTest::addColumn<QString>("itemName");
     QTest::addColumn<QString>("itemCaption");
     QTest::addColumn<int>("accessKey");
-    QTest::newRow("File") << "mnuF" << "feg" << " we" << int(Qt::Key_F);
-    QTest::newRow("Edit") << "mnuE" << "sgf" << "wrt" << int(Qt::Key_E);
-    QTest::newRow("View") << "mnuV" << "sgh" << "sgf" << int(Qt::Key_V);
-    QTest::newRow("Tools") << "mnuT" << "dsfgn" << "sfng" << int(Qt::Key_T);
-    QTest::newRow("Help") << "mnuH" << "fdgn" << "fgn" << int(Qt::Key_H);
+    QTest::newRow("File") << "mnuF"
+                          << "feg"
+                          << " we" << int(Qt::Key_F);
+    QTest::newRow("Edit") << "mnuE"
+                          << "sgf"
+                          << "wrt" << int(Qt::Key_E);
+    QTest::newRow("View") << "mnuV"
+                          << "sgh"
+                          << "sgf" << int(Qt::Key_V);
+    QTest::newRow("Tools") << "mnuT"
+                           << "dsfgn"
+                           << "sfng" << int(Qt::Key_T);
+    QTest::newRow("Help") << "mnuH"
+                          << "fdgn"
+                          << "fgn" << int(Qt::Key_H);
 }
 
 void tst_CleanFrm::eachMenuOpensOneItem_data()
@@ -366,13 +382,15 @@ void tst_CleanFrm::reopenFromMainWindowAppliesTheSkinAgain()
 
 void tst_CleanFrm::failingApplySkinIsReported()
 {
-    RecordingComponent::failNext(ApplySkin, host::Status::failure(host::StatusCode::Fail,
-                                                                  QStringLiteral("skin refused")));
+    RecordingComponent::failNext(
+        ApplySkin, host::Status::failure(host::StatusCode::Fail, QStringLiteral("skin refused")));
     const bool ran = host::ErrorBoundary::run([&] { clean().show(); });
     QVERIFY(!ran);
     QCOMPARE(m_reports.size(), 1);
-    QVERIFY2(m_reports.first().contains(QLatin1String("skin refused")), qPrintable(m_reports.first()));
-    QVERIFY2(m_reports.first().contains(QLatin1String("0x6003000C")), qPrintable(m_reports.first()));
+    QVERIFY2(m_reports.first().contains(QLatin1String("skin refused")),
+             qPrintable(m_reports.first()));
+    QVERIFY2(m_reports.first().contains(QLatin1String("0x6003000C")),
+             qPrintable(m_reports.first()));
     m_reports.clear();
 }
 
@@ -403,7 +421,8 @@ void tst_CleanFrm::iconHoldsBothSizes()
     QCOMPARE(sizes.size(), 2);
     // The bolt's colours, and a transparent background, in both sizes.
     for (int side : {32, 16}) {
-        const QImage image = icon.pixmap(side, side).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage image =
+            icon.pixmap(side, side).toImage().convertToFormat(QImage::Format_ARGB32);
         QCOMPARE(image.size(), QSize(side, side));
         QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
         int yellow = 0;

@@ -67,7 +67,8 @@ void tst_CleanFrmSkinned::init()
     app::FailureReporter::install();
     app::FailureReporter::clear();
     m_reports.clear();
-    app::FailureReporter::setPresenter([this](const QString &, const QString &t) { m_reports << t; });
+    app::FailureReporter::setPresenter(
+        [this](const QString &, const QString &t) { m_reports << t; });
     m_registry = std::make_unique<app::WindowRegistry>();
 }
 
@@ -109,7 +110,8 @@ void tst_CleanFrmSkinned::verifySkinnedLayout()
     // The menu bar fills the top of the area inside the skin, the client
     // area the rest of it.
     const QRect inside = w->contentsRect();
-    QVERIFY2(inside.top() > caption->geometry().bottom(), qPrintable(QString::number(inside.top())));
+    QVERIFY2(inside.top() > caption->geometry().bottom(),
+             qPrintable(QString::number(inside.top())));
     QCOMPARE(bar->geometry(), QRect(inside.topLeft(), QSize(inside.width(), bar->height())));
     QCOMPARE(w->centralWidget()->geometry(),
              QRect(inside.left(), bar->geometry().bottom() + 1, inside.width(),
