@@ -111,6 +111,9 @@ void Form::unload()
     if (!isLoaded())
         return;
     QWidget *window = m_window;
+    // The component goes with the window: the deactivation it may still
+    // report while the window goes reaches no handler of the window.
+    m_skin.onFocusChange([](qint16 &) {});
     m_window = nullptr;
     m_skin = skin::SkinControl();
     m_aligned.clear();
