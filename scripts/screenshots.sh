@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the application, its component and the screenshot tool, and renders
+# every window in each colour scheme, active and inactive, at scale 1 and 2
+# into docs/screenshots/ (on the offscreen platform: no display needed).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+build=${TAVREL_BUILD_DIR:-build}
+if [[ ! -f $build/CMakeCache.txt ]]; then
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+cmake --build "$build" --target tavrel-screenshots tavrelsample
+out=docs/screenshots
+mkdir -p "$out"
+rm -f "$out"/*.png
+for scale in 1 2; do
+  "$build"/bin/tavrel-screenshots "$out" "$scale"
+done

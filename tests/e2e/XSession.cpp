@@ -1,0 +1,323 @@
+#include "XSession.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QThread>
+
+namespace e2e {
+
+namespace {
+const QStringList &tools()
+{
+    static const QStringList names{QStringLiteral("Xvfb"), QStringLiteral("openbox"),
+                                   QStringLiteral("xdotool"), QStringLiteral("xprop"),
+                                   QStringLiteral("import")};
+    return names;
+}
+
+void endProcess(QProcess *process)
+{
+    if (!process || process->state() == QProcess::NotRunning)
+        return;
+    process->terminate();
+    if (!process->waitForFinished(3000)) {
+        process->kill();
+        process->waitForFinished(3000);
+    }
+}
+} // namespace
+
+XSession::XSession() = default;
+
+XSession::~XSession()
+{
+    stop();
+}
+
+QStringList XSession::missingTools()
+{
+    QStringList missing;
+    for (const QString &tool : tools()) {
+        if (QStandardPaths::findExecutable(tool).isEmpty())
+            missing << tool;
+    }
+    return missing;
+}
+
+bool XSession::start()
+{
+    if (!m_home.isValid()) {
+        m_lastError =
+            QStringLiteral("cannot create a temporary home: %1").arg(m_home.errorString());
+        return false;
+    }
+    QDir(m_home.path()).mkpath(QStringLiteral("runtime"));
+    QFile::setPermissions(m_home.filePath(QStringLiteral("runtime")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    // -displayfd lets the server take the first free display number and
+    // write it to our standard output, so parallel runs never collide.
+    m_server = std::make_unique<QProcess>();
+    m_server->setProcessChannelMode(QProcess::SeparateChannels);
+    m_server->setStandardErrorFile(m_home.filePath(QStringLiteral("xvfb.log")));
+    m_server->start(QStringLiteral("Xvfb"),
+                    {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                     QStringLiteral("0"), QStringLiteral("1280x1024x24"),
+                     QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-br"),
+                     QStringLiteral("-noreset")});
+    if (!m_server->waitForStarted(5000)) {
+        m_lastError = QStringLiteral("Xvfb does not start: %1").arg(m_server->errorString());
+        return false;
+    }
+    QByteArray number;
+    const QDeadlineTimer deadline(10000);
+    while (!number.contains('\n') && !deadline.hasExpired()) {
+        if (m_server->state() == QProcess::NotRunning)
+            break;
+        m_server->waitForReadyRead(100);
+        number += m_server->readAllStandardOutput();
+    }
+    bool isNumber = false;
+    number.trimmed().toInt(&isNumber);
+    if (!isNumber) {
+        QFile log(m_home.filePath(QStringLiteral("xvfb.log")));
+        log.open(QIODevice::ReadOnly);
+        m_lastError = QStringLiteral("Xvfb gave no display number within 10 s: %1")
+                          .arg(QString::fromLocal8Bit(log.readAll()));
+        return false;
+    }
+    m_display = QLatin1Char(':') + QString::fromLatin1(number.trimmed());
+
+    m_windowManager = std::make_unique<QProcess>();
+    m_windowManager->setProcessEnvironment(environment());
+    m_windowManager->setProcessChannelMode(QProcess::MergedChannels);
+    m_windowManager->setStandardOutputFile(m_home.filePath(QStringLiteral("openbox.log")));
+    m_windowManager->start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+    if (!m_windowManager->waitForStarted(5000)) {
+        m_lastError =
+            QStringLiteral("openbox does not start: %1").arg(m_windowManager->errorString());
+        return false;
+    }
+    return waitForWindowManager(10000);
+}
+
+bool XSession::waitForWindowManager(int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        const Result r = run(QStringLiteral("xprop"),
+                             {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+        if (r.ok && r.out.contains("window id"))
+            return true;
+        if (m_windowManager->state() == QProcess::NotRunning)
+            break;
+        QThread::msleep(50);
+    }
+    QFile log(m_home.filePath(QStringLiteral("openbox.log")));
+    log.open(QIODevice::ReadOnly);
+    m_lastError = QStringLiteral("openbox did not take over %1 within %2 ms: %3")
+                      .arg(m_display)
+                      .arg(timeoutMs)
+                      .arg(QString::fromLocal8Bit(log.readAll()));
+    return false;
+}
+
+void XSession::stop()
+{
+    endProcess(m_windowManager.get());
+    endProcess(m_server.get());
+    m_windowManager.reset();
+    m_server.reset();
+}
+
+QProcessEnvironment XSession::environment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), m_display);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_SCALE_FACTOR"));
+    env.remove(QStringLiteral("QT_SCREEN_SCALE_FACTORS"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORMTHEME"));
+    env.remove(QStringLiteral("QT_STYLE_OVERRIDE"));
+    // A home of our own keeps the developer's openbox and Qt settings out.
+    env.insert(QStringLiteral("HOME"), m_home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.filePath(QStringLiteral("runtime")));
+    return env;
+}
+
+XSession::Result XSession::run(const QString &program, const QStringList &args, int timeoutMs) const
+{
+    Result result;
+    QProcess p;
+    p.setProcessEnvironment(environment());
+    p.start(program, args);
+    if (!p.waitForStarted(timeoutMs)) {
+        m_lastError = QStringLiteral("%1 does not start: %2").arg(program, p.errorString());
+        return result;
+    }
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished(1000);
+        m_lastError = QStringLiteral("%1 %2 did not finish within %3 ms")
+                          .arg(program, args.join(QLatin1Char(' ')))
+                          .arg(timeoutMs);
+        return result;
+    }
+    result.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    result.out = p.readAllStandardOutput();
+    result.ok = true;
+    if (result.exitCode != 0) {
+        m_lastError = QStringLiteral("%1 %2 exited with %3: %4")
+                          .arg(program, args.join(QLatin1Char(' ')))
+                          .arg(result.exitCode)
+                          .arg(QString::fromLocal8Bit(p.readAllStandardError()).trimmed());
+    }
+    return result;
+}
+
+bool XSession::runChecked(const QString &program, const QStringList &args) const
+{
+    const Result r = run(program, args);
+    return r.ok && r.exitCode == 0;
+}
+
+QList<XWindow> XSession::visibleWindows(const QString &title) const
+{
+    const QString pattern = QRegularExpression::escape(title);
+    const Result r = run(QStringLiteral("xdotool"),
+                         {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                          QStringLiteral("--name"), QLatin1Char('^') + pattern + QLatin1Char('$')});
+    QList<XWindow> windows;
+    if (!r.ok)
+        return windows;
+    // xdotool search also matches case-insensitively; keep exact titles only.
+    for (const QByteArray &line : r.out.split('\n')) {
+        bool isNumber = false;
+        const XWindow id = line.trimmed().toULongLong(&isNumber);
+        if (!isNumber)
+            continue;
+        const Result name =
+            run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), QString::number(id)});
+        if (name.ok && QString::fromUtf8(name.out).trimmed() == title)
+            windows << id;
+    }
+    return windows;
+}
+
+QRect XSession::geometry(XWindow window) const
+{
+    const Result r =
+        run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"),
+                                        QStringLiteral("--shell"), QString::number(window)});
+    if (!r.ok || r.exitCode != 0)
+        return {};
+    int x = 0, y = 0, w = 0, h = 0, found = 0;
+    for (const QByteArray &line : r.out.split('\n')) {
+        const int eq = line.indexOf('=');
+        if (eq < 0)
+            continue;
+        const QByteArray name = line.left(eq);
+        const int value = line.mid(eq + 1).trimmed().toInt();
+        int *field = name == "X"        ? &x
+                     : name == "Y"      ? &y
+                     : name == "WIDTH"  ? &w
+                     : name == "HEIGHT" ? &h
+                                        : nullptr;
+        if (field) {
+            *field = value;
+            ++found;
+        }
+    }
+    if (found != 4) {
+        m_lastError = QStringLiteral("unreadable geometry of window %1: %2")
+                          .arg(window)
+                          .arg(QString::fromLatin1(r.out));
+        return {};
+    }
+    return QRect(x, y, w, h);
+}
+
+bool XSession::frameExtents(XWindow window, QMargins *extents) const
+{
+    const Result r = run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window),
+                                                   QStringLiteral("_NET_FRAME_EXTENTS")});
+    // _NET_FRAME_EXTENTS(CARDINAL) = left, right, top, bottom
+    const int eq = r.out.indexOf('=');
+    if (!r.ok || r.exitCode != 0 || eq < 0)
+        return false;
+    const QList<QByteArray> parts = r.out.mid(eq + 1).split(',');
+    if (parts.size() != 4)
+        return false;
+    *extents = QMargins(parts[0].trimmed().toInt(), parts[2].trimmed().toInt(),
+                        parts[1].trimmed().toInt(), parts[3].trimmed().toInt());
+    return true;
+}
+
+XWindow XSession::activeWindow() const
+{
+    const Result r = run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")});
+    return r.ok && r.exitCode == 0 ? r.out.trimmed().toULongLong() : 0;
+}
+
+QImage XSession::screenshot() const
+{
+    const Result r =
+        run(QStringLiteral("import"),
+            {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("png:-")}, 15000);
+    QImage image;
+    if (r.ok && r.exitCode == 0 && !image.loadFromData(r.out, "PNG"))
+        m_lastError = QStringLiteral("import gave no readable PNG (%1 bytes)").arg(r.out.size());
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+bool XSession::key(const QString &keys) const
+{
+    return runChecked(QStringLiteral("xdotool"),
+                      {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), keys});
+}
+
+bool XSession::click(const QPoint &pos) const
+{
+    // The pause lets the application see the pointer arrive before the press.
+    return runChecked(QStringLiteral("xdotool"),
+                      {QStringLiteral("mousemove"), QString::number(pos.x()),
+                       QString::number(pos.y()), QStringLiteral("sleep"), QStringLiteral("0.1"),
+                       QStringLiteral("click"), QStringLiteral("1")});
+}
+
+bool XSession::drag(const QPoint &from, const QPoint &to) const
+{
+    QStringList args{
+        QStringLiteral("mousemove"), QString::number(from.x()), QString::number(from.y()),
+        QStringLiteral("sleep"),     QStringLiteral("0.1"),     QStringLiteral("mousedown"),
+        QStringLiteral("1"),         QStringLiteral("sleep"),   QStringLiteral("0.2")};
+    constexpr int steps = 8;
+    for (int i = 1; i <= steps; ++i) {
+        const QPoint p = from + (to - from) * i / steps;
+        args << QStringLiteral("mousemove") << QString::number(p.x()) << QString::number(p.y())
+             << QStringLiteral("sleep") << QStringLiteral("0.03");
+    }
+    args << QStringLiteral("sleep") << QStringLiteral("0.2") << QStringLiteral("mouseup")
+         << QStringLiteral("1");
+    return runChecked(QStringLiteral("xdotool"), args);
+}
+
+bool XSession::activate(XWindow window) const
+{
+    return runChecked(QStringLiteral("xdotool"),
+                      {QStringLiteral("windowactivate"), QString::number(window)});
+}
+
+bool XSession::moveWindow(XWindow window, const QPoint &topLeft) const
+{
+    return runChecked(QStringLiteral("xdotool"),
+                      {QStringLiteral("windowmove"), QString::number(window),
+                       QString::number(topLeft.x()), QString::number(topLeft.y())});
+}
+
+} // namespace e2e

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QMargins>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace e2e {
+
+using XWindow = quint64;
+
+// A private X server (Xvfb on a display number it picks itself) with openbox
+// managing its windows, and the X command-line tools that look at it and
+// drive it with real input. Every tool run is bounded by a timeout, so a
+// stuck server or tool fails a test instead of hanging it; the last failure
+// is kept in lastError() for the test's message.
+class XSession
+{
+public:
+    XSession();
+    ~XSession();
+
+    // The programs this class runs that are not on PATH.
+    static QStringList missingTools();
+
+    bool start();
+    void stop();
+    QString display() const { return m_display; }
+    QString lastError() const { return m_lastError; }
+
+    // The environment for a Qt program shown on this server.
+    QProcessEnvironment environment() const;
+
+    // Mapped top-level windows whose title is exactly `title`.
+    QList<XWindow> visibleWindows(const QString &title) const;
+    // Position on the root window and size; null on failure.
+    QRect geometry(XWindow window) const;
+    // Space the window manager's decoration takes around the window; false
+    // when the window manager has not said.
+    bool frameExtents(XWindow window, QMargins *extents) const;
+    XWindow activeWindow() const;
+    QImage screenshot() const;
+
+    bool key(const QString &keys) const;
+    bool click(const QPoint &pos) const;
+    // Presses at `from`, moves to `to` in small steps and releases.
+    bool drag(const QPoint &from, const QPoint &to) const;
+    // Asks the window manager; the test waits for the effect itself.
+    bool activate(XWindow window) const;
+    bool moveWindow(XWindow window, const QPoint &topLeft) const;
+
+private:
+    struct Result
+    {
+        bool ok = false;
+        int exitCode = -1;
+        QByteArray out;
+    };
+    Result run(const QString &program, const QStringList &args, int timeoutMs = 5000) const;
+    bool runChecked(const QString &program, const QStringList &args) const;
+    bool waitForWindowManager(int timeoutMs);
+
+    std::unique_ptr<QProcess> m_server;
+    std::unique_ptr<QProcess> m_windowManager;
+    QTemporaryDir m_home;
+    QString m_display;
+    mutable QString m_lastError;
+};
+
+} // namespace e2e
