@@ -118,18 +118,29 @@ void SkinFrame::apply()
     }
     computeMetrics();
     m_savedFocus = m_window->focusWidget();
-    const bool placed = m_window->isVisible() &&
-                        !(m_window->windowState() &
-                          (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
-    const QPoint outerTopLeft = m_window->frameGeometry().topLeft();
+    m_placed = m_window->isVisible() &&
+               !(m_window->windowState() &
+                 (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
+    // The native frame's size as the window system reports it now; right
+    // after RemoveSkin it may not have reported the new frame yet, and the
+    // frame of the last time stands in.
+    if (const QWindow *handle = m_window->windowHandle()) {
+        const QMargins native = handle->frameMargins();
+        if (!native.isNull() || m_nativeOffset.isNull())
+            m_nativeOffset = QPoint(native.left(), native.top());
+    }
+    const QPoint outerTopLeft = m_window->geometry().topLeft() - m_nativeOffset;
 
+    collectChildren();
     setFrameless(true);
     growWindow();
     m_savedContentsMargins = m_window->contentsMargins();
     m_window->setContentsMargins(m_savedContentsMargins + m_frame);
     moveChildrenIn();
-    if (placed)
-        m_window->move(outerTopLeft);
+    // Placed by its client rectangle: the frame margins the window system
+    // reports change only some time after the frame goes.
+    if (m_placed)
+        m_window->setGeometry(QRect(outerTopLeft, m_window->size()));
     createHelpers();
     applyPalette();
     m_applied = true;
@@ -143,11 +154,12 @@ void SkinFrame::remove()
 {
     if (!m_applied)
         return;
+    m_applied = false;
     m_savedFocus = m_window->focusWidget();
-    const bool placed = m_window->isVisible() &&
+    const bool placed = m_placed && m_window->isVisible() &&
                         !(m_window->windowState() &
                           (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
-    const QPoint outerTopLeft = m_window->pos();
+    const QPoint outerTopLeft = m_window->geometry().topLeft();
     for (QWidget *helper : {static_cast<QWidget *>(m_caption.data()),
                             static_cast<QWidget *>(m_left.data()),
                             static_cast<QWidget *>(m_right.data()),
@@ -160,9 +172,9 @@ void SkinFrame::remove()
     m_window->setContentsMargins(m_savedContentsMargins);
     shrinkWindow();
     setFrameless(false);
+    // The native frame goes back around the client rectangle where it was.
     if (placed)
-        m_window->move(outerTopLeft);
-    m_applied = false;
+        m_window->setGeometry(QRect(outerTopLeft + m_nativeOffset, m_window->size()));
     if (m_savedFocus && m_window->focusWidget() != m_savedFocus)
         m_savedFocus->setFocus(Qt::OtherFocusReason);
 }
@@ -256,11 +268,12 @@ void SkinFrame::shrinkWindow()
     m_resized = m_minChanged = m_maxChanged = false;
 }
 
-void SkinFrame::moveChildrenIn()
+void SkinFrame::collectChildren()
 {
+    // Taken before the contents margins change: a window that keeps a
+    // control aligned to its contents rectangle moves it on that change.
     m_children.clear();
     const QLayout *layout = m_window->layout();
-    const QPoint offset(m_frame.left(), m_frame.top());
     for (QObject *object : m_window->children()) {
         auto *child = qobject_cast<QWidget *>(object);
         if (!child || child->isWindow() || isSkinWidget(child))
@@ -269,10 +282,18 @@ void SkinFrame::moveChildrenIn()
         // among them) move with the window's contents margins.
         if (layout && (layout->indexOf(child) >= 0 || layout->menuBar() == child))
             continue;
-        ChildRecord record{child, child->geometry(), QRect()};
-        child->move(record.before.topLeft() + offset);
-        record.after = child->geometry();
-        m_children.append(record);
+        m_children.append({child, child->geometry(), QRect()});
+    }
+}
+
+void SkinFrame::moveChildrenIn()
+{
+    const QPoint offset(m_frame.left(), m_frame.top());
+    for (ChildRecord &record : m_children) {
+        if (!record.widget)
+            continue;
+        record.widget->move(record.before.topLeft() + offset);
+        record.after = record.widget->geometry();
     }
 }
 

@@ -84,6 +84,7 @@ private:
     void computeMetrics();
     void createHelpers();
     void placeHelpers();
+    void collectChildren();
     void moveChildrenIn();
     void moveChildrenOut();
     void growWindow();
@@ -111,6 +112,8 @@ private:
     QList<ChildRecord> m_children;
     QList<PaletteRecord> m_palette;
     QPointer<QWidget> m_savedFocus;
+    bool m_placed = false;
+    QPoint m_nativeOffset; // client top-left from the native frame's outer top-left
     bool m_resized = false;
     QSize m_sizeBefore, m_sizeAfter;
     bool m_minChanged = false, m_maxChanged = false;

@@ -1,0 +1,675 @@
+#include "SampleWindows.h"
+#include "SkinTestData.h"
+
+#include <FrameRequests.h>
+#include <SkinBorder.h>
+#include <SkinCaption.h>
+#include <SkinCaptionButton.h>
+#include <SkinFrame.h>
+#include <SkinTheme.h>
+#include <TavrelSkin.h>
+#include <TavrelSkinIds.h>
+#include <TestSupport.h>
+
+#include <QAccessible>
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QTest>
+#include <QWindow>
+
+using namespace skintest;
+using tavrelctl::SkinCaptionButton;
+using tavrelctl::SkinFrame;
+
+Q_DECLARE_METATYPE(skintest::WindowKind)
+
+namespace {
+
+// Everything about a window that applying and removing the skin may touch.
+// The position is the client rectangle's: the frame margins a window system
+// reports for a frameless window lag behind.
+struct WindowState {
+    QPoint pos;
+    QSize size;
+    QSize minimum, maximum;
+    QMargins contents;
+    Qt::WindowFlags flags;
+    QMap<QString, QRect> children;
+    QMap<QString, bool> visible;
+
+    static WindowState of(QWidget *w)
+    {
+        WindowState s{w->geometry().topLeft(), w->size(), w->minimumSize(), w->maximumSize(),
+                      w->contentsMargins(), w->windowFlags(), {}, {}};
+        for (QWidget *child : w->findChildren<QWidget *>()) {
+            if (child->isWindow() || SkinFrame::isSkinWidget(child) || child->objectName().isEmpty())
+                continue;
+            s.children.insert(child->objectName(), child->geometry());
+            s.visible.insert(child->objectName(), child->isVisibleTo(w));
+        }
+        return s;
+    }
+};
+
+bool sameState(const WindowState &a, const WindowState &b, QString *why)
+{
+    auto differ = [why](const QString &what, const auto &x, const auto &y) {
+        QString sx, sy;
+        QDebug(&sx) << x;
+        QDebug(&sy) << y;
+        *why = QStringLiteral("%1: %2 vs %3").arg(what, sx, sy);
+        return false;
+    };
+    if (a.pos != b.pos) return differ(QStringLiteral("position"), a.pos, b.pos);
+    if (a.size != b.size) return differ(QStringLiteral("size"), a.size, b.size);
+    if (a.minimum != b.minimum) return differ(QStringLiteral("minimum size"), a.minimum, b.minimum);
+    if (a.maximum != b.maximum) return differ(QStringLiteral("maximum size"), a.maximum, b.maximum);
+    if (a.contents != b.contents) return differ(QStringLiteral("contents margins"), a.contents, b.contents);
+    if (a.flags != b.flags) return differ(QStringLiteral("flags"), a.flags, b.flags);
+    for (auto it = a.children.cbegin(); it != a.children.cend(); ++it) {
+        if (b.children.value(it.key()) != it.value())
+            return differ(it.key(), it.value(), b.children.value(it.key()));
+    }
+    if (a.visible != b.visible) return differ(QStringLiteral("visibility"), a.visible, b.visible);
+    return true;
+}
+
+void sendMouse(QWidget *target, QEvent::Type type, const QPoint &pos, Qt::MouseButtons buttons)
+{
+    const QPointF global = target->mapToGlobal(QPointF(pos));
+    QMouseEvent event(type, QPointF(pos), global, Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+} // namespace
+
+// One window's skin: geometry round trips without drift, colours given back,
+// activation reported once per change, caption buttons, caption and border
+// presses reaching the window system, mirroring.
+class TestSkinFrame : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void applyAndRemoveRoundTrip_data();
+    void applyAndRemoveRoundTrip();
+    void manyCyclesDoNotDrift();
+    void applyBeforeShow();
+    void mainWindowMenuBarMovesBelowCaption();
+    void controlMovedWhileSkinnedKeepsItsMove();
+
+    void coloursFollowSkinAndComeBack();
+    void coloursTheWindowSetsAreKept();
+
+    void focusChangeOncePerActivation();
+
+    void buttonsFollowWindowFlags_data();
+    void buttonsFollowWindowFlags();
+    void closeButtonClosesLikeTheNativeBox();
+    void closeButtonRespectsRefusal();
+    void buttonActsOnReleaseInsideOnly();
+    void buttonStates();
+    void maximizeAndRestore();
+
+    void captionDragRequestsSystemMove();
+    void resizeRequestsReachThePlatform_data();
+    void resizeRequestsReachThePlatform();
+    void fixedWindowDoesNotResize();
+    void followsMouseWhenPlatformCannotMove();
+    void rightToLeftMirrorsCaption();
+
+private:
+    std::unique_ptr<QWidget> m_window;
+    std::unique_ptr<tavrelctl::TavrelSkin> m_skin;
+    EventRecorder m_events;
+    QList<QWindow *> m_moves;
+    QList<Qt::Edges> m_resizes;
+    bool m_platformAccepts = true;
+
+    bool showSkinned(WindowKind kind);
+};
+
+void TestSkinFrame::initTestCase()
+{
+    testing::installStrictMessageHandler();
+    testing::applyApplicationDefaults();
+}
+
+void TestSkinFrame::init()
+{
+    m_events = EventRecorder();
+    m_moves.clear();
+    m_resizes.clear();
+    m_platformAccepts = true;
+    tavrelctl::FrameRequests::setHooks(
+        [this](QWindow *w) {
+            m_moves.append(w);
+            return m_platformAccepts;
+        },
+        [this](QWindow *, Qt::Edges edges) {
+            m_resizes.append(edges);
+            return m_platformAccepts;
+        });
+}
+
+void TestSkinFrame::cleanup()
+{
+    tavrelctl::FrameRequests::resetHooks();
+    m_skin.reset();
+    m_window.reset();
+    testing::processDeferredDeletes();
+}
+
+bool TestSkinFrame::showSkinned(WindowKind kind)
+{
+    m_window.reset(createWindow(kind));
+    m_skin = loadSkin(m_window.get(), &m_events);
+    if (!m_skin)
+        return false;
+    m_window->move(100, 80);
+    m_window->show();
+    if (!QTest::qWaitForWindowExposed(m_window.get()))
+        return false;
+    return applySkin(m_skin.get());
+}
+
+void TestSkinFrame::applyAndRemoveRoundTrip_data()
+{
+    QTest::addColumn<WindowKind>("kind");
+    for (auto kind : {WindowKind::FixedDialog, WindowKind::Sizable, WindowKind::MenuWindow,
+                      WindowKind::TopAligned})
+        QTest::newRow(qPrintable(kindName(kind))) << kind;
+}
+
+void TestSkinFrame::applyAndRemoveRoundTrip()
+{
+    QFETCH(WindowKind, kind);
+    m_window.reset(createWindow(kind));
+    m_skin = loadSkin(m_window.get(), &m_events);
+    QVERIFY(m_skin);
+    m_window->move(100, 80);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    const WindowState before = WindowState::of(m_window.get());
+    const QRect clientBefore = m_window->contentsRect();
+    const QPoint outerBefore = m_window->frameGeometry().topLeft();
+
+    QVERIFY(applySkin(m_skin.get()));
+    QCoreApplication::processEvents();
+    const QMargins frame = m_skin->frame()->frameMargins();
+    QCOMPARE(frame, QMargins(6, 25, 6, 6));
+    const WindowState skinned = WindowState::of(m_window.get());
+    QVERIFY(m_window->windowFlags().testFlag(Qt::FramelessWindowHint));
+    // The client area keeps its size, the frame its place.
+    QCOMPARE(m_window->contentsRect().size(), clientBefore.size());
+    QCOMPARE(m_window->size(), before.size + QSize(12, 31));
+    QCOMPARE(m_window->geometry().topLeft(), outerBefore);
+    // Every control lies clear of the caption and the borders.
+    for (auto it = skinned.children.cbegin(); it != skinned.children.cend(); ++it) {
+        if (!m_window->findChild<QWidget *>(it.key(), Qt::FindDirectChildrenOnly))
+            continue;
+        const QRect was = before.children.value(it.key());
+        QVERIFY2(it->top() >= frame.top() && it->left() >= frame.left(),
+                 qPrintable(it.key() + QStringLiteral(" overlaps the skin")));
+        if (it.key() != QLatin1String("central") && kind != WindowKind::MenuWindow)
+            QCOMPARE(it->topLeft(), was.topLeft() + QPoint(6, 25));
+    }
+    const QWidget *caption = m_skin->frame()->caption();
+    QVERIFY(caption && caption->isVisible());
+    QCOMPARE(caption->geometry(), QRect(0, 0, m_window->width(), 25));
+
+    // Applying again changes nothing.
+    QVERIFY(applySkin(m_skin.get()));
+    QString why;
+    QVERIFY2(sameState(skinned, WindowState::of(m_window.get()), &why), qPrintable(why));
+
+    QVERIFY(removeSkin(m_skin.get()));
+    QCoreApplication::processEvents();
+    QVERIFY2(sameState(before, WindowState::of(m_window.get()), &why), qPrintable(why));
+    QVERIFY(!caption->isVisible());
+    // Removing twice is harmless.
+    QVERIFY(removeSkin(m_skin.get()));
+    QVERIFY2(sameState(before, WindowState::of(m_window.get()), &why), qPrintable(why));
+}
+
+void TestSkinFrame::manyCyclesDoNotDrift()
+{
+    QVERIFY(showSkinned(WindowKind::TopAligned));
+    QVERIFY(removeSkin(m_skin.get()));
+    const WindowState before = WindowState::of(m_window.get());
+    QVERIFY(applySkin(m_skin.get()));
+    const WindowState skinned = WindowState::of(m_window.get());
+    QString why;
+    for (int i = 0; i < 10000; ++i) {
+        QVERIFY(removeSkin(m_skin.get()));
+        if (i % 2 == 0)
+            QVERIFY(applySkin(m_skin.get()));
+        QVERIFY(applySkin(m_skin.get()));
+        if (i % 1000 == 0) {
+            QCoreApplication::processEvents();
+            QVERIFY2(sameState(skinned, WindowState::of(m_window.get()), &why),
+                     qPrintable(QStringLiteral("cycle %1: %2").arg(i).arg(why)));
+        }
+    }
+    QVERIFY(removeSkin(m_skin.get()));
+    QCoreApplication::processEvents();
+    QVERIFY2(sameState(before, WindowState::of(m_window.get()), &why), qPrintable(why));
+}
+
+void TestSkinFrame::applyBeforeShow()
+{
+    // The windows apply the skin in their load step, before they are shown.
+    m_window.reset(createWindow(WindowKind::FixedDialog));
+    m_skin = loadSkin(m_window.get(), &m_events);
+    QVERIFY(m_skin);
+    const WindowState before = WindowState::of(m_window.get());
+    QVERIFY(applySkin(m_skin.get()));
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QCOMPARE(m_window->size(), QSize(383, 232));
+    QCOMPARE(m_window->windowHandle()->flags() & Qt::FramelessWindowHint, Qt::FramelessWindowHint);
+    QVERIFY(removeSkin(m_skin.get()));
+    QCOMPARE(m_window->size(), before.size);
+    QVERIFY(!(m_window->windowHandle()->flags() & Qt::FramelessWindowHint));
+    QCOMPARE(m_window->findChild<QWidget *>(QStringLiteral("Command3"))->geometry(), QRect(15, 120, 111, 31));
+}
+
+void TestSkinFrame::mainWindowMenuBarMovesBelowCaption()
+{
+    QVERIFY(showSkinned(WindowKind::MenuWindow));
+    auto *mainWindow = qobject_cast<QMainWindow *>(m_window.get());
+    QVERIFY(mainWindow);
+    QTRY_COMPARE(mainWindow->menuBar()->geometry().topLeft(), QPoint(6, 25));
+    QCOMPARE(mainWindow->menuBar()->width(), m_window->width() - 12);
+    QVERIFY(mainWindow->centralWidget()->geometry().top() >= 25 + mainWindow->menuBar()->height());
+    QCOMPARE(mainWindow->centralWidget()->geometry().bottom(), m_window->height() - 7);
+    QVERIFY(removeSkin(m_skin.get()));
+    QTRY_COMPARE(mainWindow->menuBar()->geometry().topLeft(), QPoint(0, 0));
+}
+
+void TestSkinFrame::controlMovedWhileSkinnedKeepsItsMove()
+{
+    QVERIFY(showSkinned(WindowKind::FixedDialog));
+    QWidget *button = m_window->findChild<QWidget *>(QStringLiteral("Command2"));
+    button->move(button->pos() + QPoint(10, 5));
+    QVERIFY(removeSkin(m_skin.get()));
+    QCOMPARE(button->pos(), QPoint(270, 155));
+}
+
+void TestSkinFrame::coloursFollowSkinAndComeBack()
+{
+    m_window.reset(createWindow(WindowKind::Sizable));
+    m_skin = loadSkin(m_window.get(), &m_events);
+    QVERIFY(m_skin);
+    auto *list = m_window->findChild<QListWidget *>(QStringLiteral("List1"));
+    const QPalette windowBefore = m_window->palette();
+    const QPalette listBefore = list->palette();
+
+    QVERIFY(applySkin(m_skin.get()));
+    const QColor face = m_skin->frame()->theme().swatch(tavrelctl::SkinLayout::WindowSwatch);
+    QCOMPARE(m_window->palette().color(QPalette::Window), face);
+    // Controls take the colours without being touched themselves.
+    QCOMPARE(list->palette().color(QPalette::Window), face);
+    QCOMPARE(list->palette().color(QPalette::Highlight),
+             m_skin->frame()->theme().swatch(tavrelctl::SkinLayout::HighlightSwatch));
+    QVERIFY(!list->testAttribute(Qt::WA_SetPalette));
+
+    QVERIFY(putScheme(m_skin.get(), 3));
+    const QColor green = list->palette().color(QPalette::Window);
+    QVERIFY(green != face);
+    QCOMPARE(green, m_skin->frame()->theme().swatch(tavrelctl::SkinLayout::WindowSwatch));
+
+    QVERIFY(removeSkin(m_skin.get()));
+    QCOMPARE(m_window->palette(), windowBefore);
+    QCOMPARE(m_window->palette().resolveMask(), windowBefore.resolveMask());
+    QVERIFY(!m_window->testAttribute(Qt::WA_SetPalette));
+    QCOMPARE(list->palette(), listBefore);
+}
+
+void TestSkinFrame::coloursTheWindowSetsAreKept()
+{
+    m_window.reset(createWindow(WindowKind::Sizable));
+    m_skin = loadSkin(m_window.get(), &m_events);
+    QVERIFY(m_skin);
+    auto *text = m_window->findChild<QLineEdit *>(QStringLiteral("Text1"));
+    auto *list = m_window->findChild<QListWidget *>(QStringLiteral("List1"));
+    // The window colours its boxes itself, as the control colour demo does
+    // in its FocusChange handler: a copy of the control's palette with Base
+    // changed in every group.
+    auto paint = [](QWidget *w, const QColor &c) {
+        QPalette p = w->palette();
+        for (auto g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            p.setColor(g, QPalette::Base, c);
+        w->setPalette(p);
+    };
+    const QColor defaultText = text->palette().color(QPalette::Text);
+    paint(text, Qt::green);
+    QPalette ownTitle = m_window->palette();
+    ownTitle.setColor(QPalette::WindowText, QColor(10, 20, 30));
+    m_window->setPalette(ownTitle);
+
+    QVERIFY(applySkin(m_skin.get()));
+    QCOMPARE(text->palette().color(QPalette::Base), QColor(Qt::green));
+    QCOMPARE(m_window->palette().color(QPalette::WindowText), QColor(10, 20, 30));
+    paint(list, Qt::red);
+    paint(text, Qt::red);
+    QVERIFY(putScheme(m_skin.get(), 2));
+    QCOMPARE(text->palette().color(QPalette::Base), QColor(Qt::red));
+    QCOMPARE(list->palette().color(QPalette::Base), QColor(Qt::red));
+    // The window sets a role the skin had set: it is the window's from now on.
+    QPalette ownFace = m_window->palette();
+    ownFace.setColor(QPalette::Active, QPalette::Button, QColor(1, 2, 3));
+    m_window->setPalette(ownFace);
+
+    QVERIFY(removeSkin(m_skin.get()));
+    QCOMPARE(text->palette().color(QPalette::Base), QColor(Qt::red));
+    QCOMPARE(list->palette().color(QPalette::Base), QColor(Qt::red));
+    QCOMPARE(m_window->palette().color(QPalette::WindowText), QColor(10, 20, 30));
+    QCOMPARE(m_window->palette().color(QPalette::Active, QPalette::Button), QColor(1, 2, 3));
+    QCOMPARE(text->palette().color(QPalette::Text), defaultText);
+    QVERIFY(applySkin(m_skin.get()));
+    QCOMPARE(text->palette().color(QPalette::Base), QColor(Qt::red));
+    QCOMPARE(m_window->palette().color(QPalette::Active, QPalette::Button), QColor(1, 2, 3));
+}
+
+void TestSkinFrame::focusChangeOncePerActivation()
+{
+    QVERIFY(showSkinned(WindowKind::FixedDialog));
+    QWidget other;
+    other.setGeometry(600, 400, 50, 50);
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    // Showing the skinned window activated it, showing the other one took
+    // that away: one report each.
+    QCOMPARE(m_events.focusValues, (QList<qint32>{-1, 0}));
+    m_events = EventRecorder();
+
+    m_window->activateWindow();
+    QTRY_COMPARE(m_events.focusValues, QList<qint32>{-1});
+    QCOMPARE(m_events.events, QList<host::DispId>{tavrelctl::EventId::FocusChange});
+    QCOMPARE(m_events.argumentTypes.first(), QStringLiteral("VT_I2|VT_BYREF"));
+    QVERIFY(m_skin->frame()->look() == tavrelctl::SkinLayout::Active);
+
+    // A repeated activation is not a change.
+    QEvent again(QEvent::WindowActivate);
+    QApplication::sendEvent(m_window.get(), &again);
+    QCOMPARE(m_events.focusValues.size(), 1);
+
+    other.activateWindow();
+    QTRY_COMPARE(m_events.focusValues, (QList<qint32>{-1, 0}));
+    QVERIFY(m_skin->frame()->look() == tavrelctl::SkinLayout::Inactive);
+
+    // Also while the skin is off.
+    QVERIFY(removeSkin(m_skin.get()));
+    m_window->activateWindow();
+    QTRY_COMPARE(m_events.focusValues, (QList<qint32>{-1, 0, -1}));
+    QVERIFY(applySkin(m_skin.get()));
+    QCoreApplication::processEvents();
+    QCOMPARE(m_events.focusValues.size(), 3);
+}
+
+void TestSkinFrame::buttonsFollowWindowFlags_data()
+{
+    QTest::addColumn<WindowKind>("kind");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("fixed dialog: close only") << WindowKind::FixedDialog << QStringList{QStringLiteral("Close")};
+    QTest::newRow("sizable: all three")
+        << WindowKind::Sizable
+        << QStringList{QStringLiteral("Close"), QStringLiteral("Maximize"), QStringLiteral("Minimize")};
+    QTest::newRow("main window: all three")
+        << WindowKind::MenuWindow
+        << QStringList{QStringLiteral("Close"), QStringLiteral("Maximize"), QStringLiteral("Minimize")};
+}
+
+void TestSkinFrame::buttonsFollowWindowFlags()
+{
+    QFETCH(WindowKind, kind);
+    QFETCH(QStringList, names);
+    QVERIFY(showSkinned(kind));
+    QStringList shown;
+    int lastX = INT_MAX;
+    for (SkinCaptionButton *button : m_skin->frame()->buttons()) {
+        if (!button->isVisible())
+            continue;
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(button);
+        QVERIFY(a);
+        QCOMPARE(a->role(), QAccessible::Button);
+        shown << a->text(QAccessible::Name);
+        QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+        // From the right edge leftwards, clear of the window's right border.
+        QVERIFY(button->geometry().right() < lastX);
+        QVERIFY(button->geometry().right() < m_window->width() - 6);
+        lastX = button->geometry().left();
+    }
+    QCOMPARE(shown, names);
+}
+
+void TestSkinFrame::closeButtonClosesLikeTheNativeBox()
+{
+    QVERIFY(showSkinned(WindowKind::FixedDialog));
+    SkinCaptionButton *close = m_skin->frame()->buttons().at(0);
+    QTest::mouseClick(close, Qt::LeftButton, {}, close->rect().center());
+    QVERIFY(!m_window->isVisible());
+}
+
+namespace {
+class RefusingWindow : public QWidget
+{
+public:
+    int asked = 0;
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        ++asked;
+        event->ignore();
+    }
+};
+} // namespace
+
+void TestSkinFrame::closeButtonRespectsRefusal()
+{
+    auto *window = new RefusingWindow;
+    m_window.reset(window);
+    window->resize(200, 100);
+    m_skin = loadSkin(window, &m_events);
+    QVERIFY(m_skin);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QVERIFY(applySkin(m_skin.get()));
+    SkinCaptionButton *close = m_skin->frame()->buttons().at(0);
+    QTest::mouseClick(close, Qt::LeftButton, {}, close->rect().center());
+    QCOMPARE(window->asked, 1);
+    QVERIFY(window->isVisible());
+}
+
+void TestSkinFrame::buttonActsOnReleaseInsideOnly()
+{
+    QVERIFY(showSkinned(WindowKind::FixedDialog));
+    SkinCaptionButton *close = m_skin->frame()->buttons().at(0);
+    QTest::mousePress(close, Qt::LeftButton, {}, close->rect().center());
+    QVERIFY(close->isDown());
+    QCOMPARE(close->glyphState(), tavrelctl::SkinLayout::Pressed);
+    QTest::mouseMove(close, QPoint(-20, 5));
+    QTest::mouseRelease(close, Qt::LeftButton, {}, QPoint(-20, 5));
+    QVERIFY(m_window->isVisible());
+}
+
+void TestSkinFrame::buttonStates()
+{
+    QVERIFY(showSkinned(WindowKind::Sizable));
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    SkinCaptionButton *minimize = m_skin->frame()->buttons().at(2);
+    QCOMPARE(minimize->glyph(), tavrelctl::SkinLayout::MinimizeGlyph);
+    QCOMPARE(minimize->glyphState(), tavrelctl::SkinLayout::Normal);
+    minimize->setAttribute(Qt::WA_UnderMouse, true);
+    QCOMPARE(minimize->glyphState(), tavrelctl::SkinLayout::Hover);
+    minimize->setAttribute(Qt::WA_UnderMouse, false);
+    minimize->setDown(true);
+    QCOMPARE(minimize->glyphState(), tavrelctl::SkinLayout::Pressed);
+    minimize->setDown(false);
+
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QCOMPARE(minimize->glyphState(), tavrelctl::SkinLayout::Disabled);
+
+    // A fixed-size window that asks for a maximise button gets it disabled.
+    QWidget fixed(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowMaximizeButtonHint |
+                               Qt::WindowCloseButtonHint);
+    fixed.setFixedSize(200, 100);
+    auto skin = loadSkin(&fixed);
+    QVERIFY(skin && applySkin(skin.get()));
+    SkinCaptionButton *maximize = skin->frame()->buttons().at(1);
+    QVERIFY(!maximize->isHidden());
+    QVERIFY(!maximize->isEnabled());
+    QCOMPARE(maximize->glyphState(), tavrelctl::SkinLayout::Disabled);
+}
+
+void TestSkinFrame::maximizeAndRestore()
+{
+    QVERIFY(showSkinned(WindowKind::Sizable));
+    SkinCaptionButton *maximize = m_skin->frame()->buttons().at(1);
+    QCOMPARE(maximize->accessibleName(), QStringLiteral("Maximize"));
+    QTest::mouseClick(maximize, Qt::LeftButton, {}, maximize->rect().center());
+    QTRY_VERIFY(m_window->isMaximized());
+    QTRY_COMPARE(maximize->accessibleName(), QStringLiteral("Restore"));
+    QCOMPARE(maximize->glyph(), tavrelctl::SkinLayout::RestoreGlyph);
+    // Double-click on the caption restores.
+    QWidget *caption = m_skin->frame()->caption();
+    QTest::mouseDClick(caption, Qt::LeftButton, {}, QPoint(caption->width() / 2, 12));
+    QTRY_VERIFY(!m_window->isMaximized());
+    QTRY_COMPARE(maximize->accessibleName(), QStringLiteral("Maximize"));
+}
+
+void TestSkinFrame::captionDragRequestsSystemMove()
+{
+    QVERIFY(showSkinned(WindowKind::FixedDialog));
+    QWidget *caption = m_skin->frame()->caption();
+    QTest::mousePress(caption, Qt::LeftButton, {}, QPoint(100, 12));
+    QTest::mouseRelease(caption, Qt::LeftButton, {}, QPoint(100, 12));
+    QCOMPARE(m_moves.size(), 1);
+    QCOMPARE(m_moves.first(), m_window->windowHandle());
+    QVERIFY(m_resizes.isEmpty());
+    // A fixed window does not maximise on a double-click.
+    QTest::mouseDClick(caption, Qt::LeftButton, {}, QPoint(100, 12));
+    QVERIFY(!m_window->isMaximized());
+}
+
+void TestSkinFrame::resizeRequestsReachThePlatform_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QPoint>("pos"); // negative: from the right or bottom
+    QTest::addColumn<Qt::Edges>("edges");
+    QTest::addColumn<Qt::CursorShape>("cursor");
+    QTest::newRow("left border") << QStringLiteral("tavrelskin_left") << QPoint(2, 50)
+                                 << Qt::Edges(Qt::LeftEdge) << Qt::SizeHorCursor;
+    QTest::newRow("right border") << QStringLiteral("tavrelskin_right") << QPoint(3, 40)
+                                  << Qt::Edges(Qt::RightEdge) << Qt::SizeHorCursor;
+    QTest::newRow("bottom border") << QStringLiteral("tavrelskin_bottom") << QPoint(150, 3)
+                                   << Qt::Edges(Qt::BottomEdge) << Qt::SizeVerCursor;
+    QTest::newRow("bottom-left corner") << QStringLiteral("tavrelskin_bottom") << QPoint(4, 3)
+                                        << (Qt::BottomEdge | Qt::LeftEdge) << Qt::SizeBDiagCursor;
+    QTest::newRow("bottom-right corner") << QStringLiteral("tavrelskin_bottom") << QPoint(-3, 3)
+                                         << (Qt::BottomEdge | Qt::RightEdge) << Qt::SizeFDiagCursor;
+    QTest::newRow("top edge") << QStringLiteral("tavrelskin_caption") << QPoint(150, 1)
+                              << Qt::Edges(Qt::TopEdge) << Qt::SizeVerCursor;
+    QTest::newRow("top-left corner") << QStringLiteral("tavrelskin_caption") << QPoint(1, 1)
+                                     << (Qt::TopEdge | Qt::LeftEdge) << Qt::SizeFDiagCursor;
+}
+
+void TestSkinFrame::resizeRequestsReachThePlatform()
+{
+    QFETCH(QString, where);
+    QFETCH(QPoint, pos);
+    QFETCH(Qt::Edges, edges);
+    QFETCH(Qt::CursorShape, cursor);
+    QVERIFY(showSkinned(WindowKind::Sizable));
+    auto *target = m_window->findChild<QWidget *>(where);
+    QVERIFY(target);
+    if (pos.x() < 0)
+        pos.setX(target->width() + pos.x());
+    sendMouse(target, QEvent::MouseMove, pos, Qt::NoButton);
+    QCOMPARE(target->cursor().shape(), cursor);
+    sendMouse(target, QEvent::MouseButtonPress, pos, Qt::LeftButton);
+    sendMouse(target, QEvent::MouseButtonRelease, pos, Qt::NoButton);
+    QCOMPARE(m_resizes, QList<Qt::Edges>{edges});
+    QVERIFY(m_moves.isEmpty());
+}
+
+void TestSkinFrame::fixedWindowDoesNotResize()
+{
+    QVERIFY(showSkinned(WindowKind::FixedDialog));
+    for (const char *name : {"tavrelskin_left", "tavrelskin_right", "tavrelskin_bottom"}) {
+        auto *border = m_window->findChild<QWidget *>(QLatin1String(name));
+        sendMouse(border, QEvent::MouseMove, QPoint(2, 2), Qt::NoButton);
+        QCOMPARE(border->cursor().shape(), Qt::ArrowCursor);
+        sendMouse(border, QEvent::MouseButtonPress, QPoint(2, 2), Qt::LeftButton);
+        sendMouse(border, QEvent::MouseButtonRelease, QPoint(2, 2), Qt::NoButton);
+    }
+    QWidget *caption = m_skin->frame()->caption();
+    sendMouse(caption, QEvent::MouseButtonPress, QPoint(1, 1), Qt::LeftButton);
+    sendMouse(caption, QEvent::MouseButtonRelease, QPoint(1, 1), Qt::NoButton);
+    QVERIFY(m_resizes.isEmpty());
+    QCOMPARE(m_moves.size(), 1); // the caption's corner only moves a fixed window
+}
+
+void TestSkinFrame::followsMouseWhenPlatformCannotMove()
+{
+    m_platformAccepts = false;
+    QVERIFY(showSkinned(WindowKind::Sizable));
+    const QPoint start = m_window->pos();
+    QWidget *caption = m_skin->frame()->caption();
+    sendMouse(caption, QEvent::MouseButtonPress, QPoint(100, 12), Qt::LeftButton);
+    sendMouse(caption, QEvent::MouseMove, QPoint(130, 22), Qt::LeftButton);
+    sendMouse(caption, QEvent::MouseButtonRelease, QPoint(130, 22), Qt::NoButton);
+    QCOMPARE(m_moves.size(), 1);
+    QCOMPARE(m_window->pos(), start + QPoint(30, 10));
+
+    const QSize size = m_window->size();
+    auto *bottom = m_window->findChild<QWidget *>(QStringLiteral("tavrelskin_bottom"));
+    const QPoint corner(bottom->width() - 2, 3);
+    sendMouse(bottom, QEvent::MouseButtonPress, corner, Qt::LeftButton);
+    sendMouse(bottom, QEvent::MouseMove, corner + QPoint(15, 25), Qt::LeftButton);
+    sendMouse(bottom, QEvent::MouseButtonRelease, corner + QPoint(15, 25), Qt::NoButton);
+    QCOMPARE(m_window->size(), size + QSize(15, 25));
+}
+
+void TestSkinFrame::rightToLeftMirrorsCaption()
+{
+    m_window.reset(createWindow(WindowKind::Sizable));
+    m_window->setLayoutDirection(Qt::RightToLeft);
+    m_skin = loadSkin(m_window.get(), &m_events);
+    QVERIFY(m_skin);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QVERIFY(applySkin(m_skin.get()));
+    const int w = m_window->width();
+    const QList<SkinCaptionButton *> buttons = m_skin->frame()->buttons();
+    // Close at the leading (left) end, 20 pixels in, the others after it.
+    QCOMPARE(buttons[0]->geometry().left(), 20);
+    QVERIFY(buttons[1]->geometry().left() > buttons[0]->geometry().right());
+    QVERIFY(buttons[2]->geometry().left() > buttons[1]->geometry().right());
+    const QRect title = m_skin->frame()->caption()->titleRect();
+    QCOMPARE(title.right(), w - 25 - 1);
+    QVERIFY(title.left() > buttons[2]->geometry().right());
+
+    // The mirrored buttons are where clicks land.
+    QTest::mouseClick(m_skin->frame()->caption()->childAt(buttons[1]->geometry().center()),
+                      Qt::LeftButton);
+    QTRY_VERIFY(m_window->isMaximized());
+}
+
+QTEST_MAIN(TestSkinFrame)
+#include "tst_skinframe.moc"
