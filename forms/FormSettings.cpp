@@ -67,12 +67,14 @@ EdgeAlignment edgeAlignment(const QWidget *widget)
                                                                    : EdgeAlignment::None;
     QString fault;
     if (align == EdgeAlignment::None)
-        fault = QStringLiteral("unknown alignment '%1' (expected top, bottom, left or right)").arg(value);
+        fault = QStringLiteral("unknown alignment '%1' (expected top, bottom, left or right)")
+                    .arg(value);
     else if (!widget->parentWidget() || !widget->parentWidget()->isWindow())
         fault = QStringLiteral("only a control lying directly on a window can be aligned");
     if (!fault.isEmpty()) {
-        host::raiseOnFailure(host::Status::failure(
-            host::StatusCode::InvalidArg, QStringLiteral("%1: %2").arg(widget->objectName(), fault)));
+        host::raiseOnFailure(
+            host::Status::failure(host::StatusCode::InvalidArg,
+                                  QStringLiteral("%1: %2").arg(widget->objectName(), fault)));
     }
     return align;
 }

@@ -46,7 +46,8 @@ int main(int argc, char **argv)
     bool ok = demo.window()->grab().save(out.filePath(QStringLiteral("ctrlcolorfrm-active.png")));
     if (!activate(main.window()))
         return 1;
-    ok = demo.window()->grab().save(out.filePath(QStringLiteral("ctrlcolorfrm-inactive.png"))) && ok;
+    ok =
+        demo.window()->grab().save(out.filePath(QStringLiteral("ctrlcolorfrm-inactive.png"))) && ok;
     demo.unload();
     main.unload();
     testing::processDeferredDeletes();

@@ -28,8 +28,8 @@ static const QString Main = QStringLiteral("MainFrm");
 static constexpr qint32 Green = 65280;
 static constexpr qint32 Red = 255;
 
-static const QString Label1Text = QStringLiteral(
-    "Most controls will automatically change color to corrospond to the color settings of the Skin.");
+static const QString Label1Text = QStringLiteral("Most controls will automatically change color to "
+                                                 "corrospond to the color settings of the Skin.");
 static const QString Label2Text = QStringLiteral(
     "In the event that a controls color do not automatically change, the Skin Control has a "
     "'Focus Change' event that fires when the Form Looses and Gains Focus");
@@ -81,12 +81,16 @@ private slots:
     void skinBoxHereCallsOnlyThisComponent();
     void showPressedTwiceLeavesOneWindow();
     void reopenedWindowStartsAfresh();
+    void focusChangeWhileUnloadingIsDropped();
     void failingSkinCallIsReported();
 
 private:
     Form &main() { return m_registry->form(FormKind::Main); }
     Form &demo() { return m_registry->form(FormKind::CtrlColor); }
-    template <typename T> T *ctl(const char *name) { return demo().control<T>(QString::fromLatin1(name)); }
+    template <typename T> T *ctl(const char *name)
+    {
+        return demo().control<T>(QString::fromLatin1(name));
+    }
     void pressShowControlForm();
     void clickCheck2();
 
@@ -100,7 +104,8 @@ void tst_CtrlColorFrm::init()
     app::FailureReporter::install();
     app::FailureReporter::clear();
     m_reports.clear();
-    app::FailureReporter::setPresenter([this](const QString &, const QString &t) { m_reports << t; });
+    app::FailureReporter::setPresenter(
+        [this](const QString &, const QString &t) { m_reports << t; });
     m_registry = std::make_unique<app::WindowRegistry>();
     main().show();
     QVERIFY(QTest::qWaitForWindowExposed(main().window()));
@@ -144,7 +149,8 @@ void tst_CtrlColorFrm::windowSettings()
     QCOMPARE(w->minimumSize(), QSize(495, 225));
     QCOMPARE(w->maximumSize(), QSize(495, 225));
     QCOMPARE(w->parentWidget(), nullptr);
-    QVERIFY(w->windowIcon().isNull() || w->windowIcon().cacheKey() == QApplication::windowIcon().cacheKey());
+    QVERIFY(w->windowIcon().isNull() ||
+            w->windowIcon().cacheKey() == QApplication::windowIcon().cacheKey());
 }
 
 void tst_CtrlColorFrm::placedOnTheScreenCentre()
@@ -172,22 +178,45 @@ void tst_CtrlColorFrm::controlLayout_data()
 
     const int centred = Qt::AlignHCenter | Qt::AlignTop;
     const int left = Qt::AlignLeft | Qt::AlignTop;
-    QTest::newRow("Frame1") << "Frame1" << "QGroupBox" << Demo << "Frame1" << QRect(180, 45, 91, 46) << 0 << false;
-    QTest::newRow("Picture1") << "Picture1" << "QFrame" << Demo << "" << QRect(180, 100, 91, 56) << 0 << false;
-    QTest::newRow("Check1") << "Check1" << "QCheckBox" << Demo << "Check1" << QRect(185, 170, 71, 13) << 0 << false;
-    QTest::newRow("Option1") << "Option1" << "QRadioButton" << Demo << "Option1" << QRect(185, 195, 66, 13) << 0 << false;
-    QTest::newRow("Label1") << "Label1" << "QLabel" << Demo << Label1Text << QRect(20, 65, 126, 61) << centred << true;
-    QTest::newRow("Label2") << "Label2" << "QLabel" << Demo << Label2Text << QRect(15, 135, 141, 86) << centred << true;
-    QTest::newRow("Label3") << "Label3" << "QLabel" << Demo << "Manually Changed using Focus Change Event"
+    QTest::newRow("Frame1") << "Frame1"
+                            << "QGroupBox" << Demo << "Frame1" << QRect(180, 45, 91, 46) << 0
+                            << false;
+    QTest::newRow("Picture1") << "Picture1"
+                              << "QFrame" << Demo << "" << QRect(180, 100, 91, 56) << 0 << false;
+    QTest::newRow("Check1") << "Check1"
+                            << "QCheckBox" << Demo << "Check1" << QRect(185, 170, 71, 13) << 0
+                            << false;
+    QTest::newRow("Option1") << "Option1"
+                             << "QRadioButton" << Demo << "Option1" << QRect(185, 195, 66, 13) << 0
+                             << false;
+    QTest::newRow("Label1") << "Label1"
+                            << "QLabel" << Demo << Label1Text << QRect(20, 65, 126, 61) << centred
+                            << true;
+    QTest::newRow("Label2") << "Label2"
+                            << "QLabel" << Demo << Label2Text << QRect(15, 135, 141, 86) << centred
+                            << true;
+    QTest::newRow("Label3") << "Label3"
+                            << "QLabel" << Demo << "Manually Changed using Focus Change Event"
                             << QRect(310, 45, 146, 31) << centred << true;
-    QTest::newRow("Text1") << "Text1" << "QLineEdit" << Demo << "Text1" << QRect(310, 90, 161, 19) << 0 << false;
-    QTest::newRow("List1") << "List1" << "QListWidget" << Demo << "" << QRect(310, 120, 61, 82) << 0 << false;
-    QTest::newRow("Check2") << "Check2" << "QCheckBox" << Demo << "Skin Enabled" << QRect(40, 40, 111, 13) << 0 << false;
-    QTest::newRow("Label4") << "Label4" << "QLabel" << Demo << Label4Text << QRect(380, 125, 101, 66) << left << true;
-    QTest::newRow("Picture2") << "Picture2" << "QFrame" << Demo << "" << QRect(0, 0, 495, 26) << 0 << false;
+    QTest::newRow("Text1") << "Text1"
+                           << "QLineEdit" << Demo << "Text1" << QRect(310, 90, 161, 19) << 0
+                           << false;
+    QTest::newRow("List1") << "List1"
+                           << "QListWidget" << Demo << "" << QRect(310, 120, 61, 82) << 0 << false;
+    QTest::newRow("Check2") << "Check2"
+                            << "QCheckBox" << Demo << "Skin Enabled" << QRect(40, 40, 111, 13) << 0
+                            << false;
+    QTest::newRow("Label4") << "Label4"
+                            << "QLabel" << Demo << Label4Text << QRect(380, 125, 101, 66) << left
+                            << true;
+    QTest::newRow("Picture2") << "Picture2"
+                              << "QFrame" << Demo << "" << QRect(0, 0, 495, 26) << 0 << false;
     // Sizes itself to its text: the height is the one-line height.
-    QTest::newRow("Label5") << "Label5" << "QLabel" << "Picture2" << "It Works with Aligned Controls"
-                            << QRect(165, 5, 141, 13) << int(Qt::AlignLeft | Qt::AlignVCenter) << false;
+    QTest::newRow("Label5") << "Label5"
+                            << "QLabel"
+                            << "Picture2"
+                            << "It Works with Aligned Controls" << QRect(165, 5, 141, 13)
+                            << int(Qt::AlignLeft | Qt::AlignVCenter) << false;
 }
 
 void tst_CtrlColorFrm::controlLayout()
@@ -250,10 +279,11 @@ void tst_CtrlColorFrm::wrappedLabelsFitTheirBox()
     QFETCH(int, minLines);
     auto *l = demo().control<QLabel>(name);
     // Wrapped at word boundaries inside the box, every line shown.
-    const QRect needed = l->fontMetrics().boundingRect(l->contentsRect(), int(l->alignment()) | Qt::TextWordWrap,
-                                                       l->text());
-    QVERIFY2(needed.height() <= l->height(),
-             qPrintable(QStringLiteral("needs %1 px, has %2").arg(needed.height()).arg(l->height())));
+    const QRect needed = l->fontMetrics().boundingRect(
+        l->contentsRect(), int(l->alignment()) | Qt::TextWordWrap, l->text());
+    QVERIFY2(
+        needed.height() <= l->height(),
+        qPrintable(QStringLiteral("needs %1 px, has %2").arg(needed.height()).arg(l->height())));
     QVERIFY(needed.width() <= l->width());
     QVERIFY(needed.height() >= minLines * l->fontMetrics().lineSpacing());
     for (const QString &word : l->text().split(QLatin1Char(' ')))
@@ -262,14 +292,16 @@ void tst_CtrlColorFrm::wrappedLabelsFitTheirBox()
 
 void tst_CtrlColorFrm::noTwoControlsOverlap()
 {
-    const QStringList names{"Frame1", "Picture1", "Check1", "Option1", "Label1", "Label2", "Label3",
-                            "Text1",  "List1",    "Check2", "Label4",  "Picture2", "Line1"};
+    const QStringList names{"Frame1", "Picture1", "Check1", "Option1", "Label1",
+                            "Label2", "Label3",   "Text1",  "List1",   "Check2",
+                            "Label4", "Picture2", "Line1"};
     for (qsizetype i = 0; i < names.size(); ++i) {
         const QRect a = demo().control<QWidget>(names[i])->geometry();
         QVERIFY(demo().window()->rect().contains(a));
         for (qsizetype j = i + 1; j < names.size(); ++j) {
             const QRect b = demo().control<QWidget>(names[j])->geometry();
-            QVERIFY2(!a.intersects(b), qPrintable(names[i] + QLatin1String(" overlaps ") + names[j]));
+            QVERIFY2(!a.intersects(b),
+                     qPrintable(names[i] + QLatin1String(" overlaps ") + names[j]));
         }
     }
     // Label5 lies wholly inside its picture box.
@@ -294,11 +326,13 @@ void tst_CtrlColorFrm::tabOrder()
 {
     QWidget *w = demo().window();
     QStringList order;
-    for (QWidget *next = w->nextInFocusChain(); next && next != w; next = next->nextInFocusChain()) {
+    for (QWidget *next = w->nextInFocusChain(); next && next != w;
+         next = next->nextInFocusChain()) {
         if (next->focusPolicy() & Qt::TabFocus)
             order << next->objectName();
     }
-    QCOMPARE(order, (QStringList{"Picture1", "Check1", "Option1", "Text1", "List1", "Check2", "Picture2"}));
+    QCOMPARE(order, (QStringList{"Picture1", "Check1", "Option1", "Text1", "List1", "Check2",
+                                 "Picture2"}));
     for (const char *name : {"Frame1", "Label1", "Label2", "Label3", "Label4", "Label5", "Line1"})
         QCOMPARE(ctl<QWidget>(name)->focusPolicy(), Qt::NoFocus);
     // The window opens with the focus on the first control in that order.
@@ -348,12 +382,12 @@ void tst_CtrlColorFrm::anyNonZeroValueApplies_data()
     QTest::addColumn<int>("after");
     QTest::addColumn<qint64>("member");
     // A three-state box cycles unchecked, greyed, checked.
-    QTest::newRow("unchecked -> greyed") << int(Qt::Unchecked) << int(Qt::PartiallyChecked)
-                                         << qint64(RecordingComponent::ApplySkin);
-    QTest::newRow("greyed -> checked") << int(Qt::PartiallyChecked) << int(Qt::Checked)
-                                       << qint64(RecordingComponent::ApplySkin);
-    QTest::newRow("checked -> unchecked") << int(Qt::Checked) << int(Qt::Unchecked)
-                                          << qint64(RecordingComponent::RemoveSkin);
+    QTest::newRow("unchecked -> greyed")
+        << int(Qt::Unchecked) << int(Qt::PartiallyChecked) << qint64(RecordingComponent::ApplySkin);
+    QTest::newRow("greyed -> checked")
+        << int(Qt::PartiallyChecked) << int(Qt::Checked) << qint64(RecordingComponent::ApplySkin);
+    QTest::newRow("checked -> unchecked")
+        << int(Qt::Checked) << int(Qt::Unchecked) << qint64(RecordingComponent::RemoveSkin);
 }
 
 void tst_CtrlColorFrm::anyNonZeroValueApplies()
@@ -462,7 +496,8 @@ void tst_CtrlColorFrm::schemeInMainWindowReachesOnlyItsComponent()
     const QList<RecordedCall> demoBefore = RecordingComponent::callsOn(Demo);
     const qint64 textPalette = ctl<QWidget>("Text1")->palette().cacheKey();
     auto *list = main().control<QListWidget>(QStringLiteral("List1"));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(1)).center());
     int puts = 0;
     for (const RecordedCall &c : RecordingComponent::calls()) {
         if (c.member == RecordingComponent::ColorScheme) {
@@ -536,13 +571,28 @@ void tst_CtrlColorFrm::reopenedWindowStartsAfresh()
     QCOMPARE(RecordingComponent::callsOn(Demo).last().member, RecordingComponent::RemoveSkin);
 }
 
+void tst_CtrlColorFrm::focusChangeWhileUnloadingIsDropped()
+{
+    // The component lives until the window is deleted and may still report
+    // the deactivation of the window going away.
+    RecordingComponent *component = RecordingComponent::on(Demo);
+    QVERIFY(component);
+    QVERIFY(demo().window()->close());
+    QVERIFY(RecordingComponent::live().contains(component));
+    QCOMPARE(component->raiseFocusChange(0), qint16(0));
+    QVERIFY(!demo().isLoaded());
+    QVERIFY(m_reports.isEmpty());
+}
+
 void tst_CtrlColorFrm::failingSkinCallIsReported()
 {
-    RecordingComponent::failNext(RecordingComponent::RemoveSkin,
-                                 host::Status::failure(host::StatusCode::MemberNotFound, QStringLiteral("rejected")));
+    RecordingComponent::failNext(
+        RecordingComponent::RemoveSkin,
+        host::Status::failure(host::StatusCode::MemberNotFound, QStringLiteral("rejected")));
     clickCheck2();
     QCOMPARE(m_reports.size(), 1);
-    QVERIFY2(m_reports.first().contains(QLatin1String("TavrelSkin1")), qPrintable(m_reports.first()));
+    QVERIFY2(m_reports.first().contains(QLatin1String("TavrelSkin1")),
+             qPrintable(m_reports.first()));
     QVERIFY2(m_reports.first().contains(QLatin1String("rejected")), qPrintable(m_reports.first()));
     m_reports.clear();
 }

@@ -24,10 +24,12 @@ static constexpr qint32 Red = 255;
 static const QList<QPair<QString, QRect>> &storedLayout()
 {
     static const QList<QPair<QString, QRect>> layout{
-        {"Frame1", {180, 45, 91, 46}},   {"Picture1", {180, 100, 91, 56}}, {"Check1", {185, 170, 71, 13}},
-        {"Option1", {185, 195, 66, 13}}, {"Label1", {20, 65, 126, 61}},    {"Label2", {15, 135, 141, 86}},
-        {"Label3", {310, 45, 146, 31}},  {"Text1", {310, 90, 161, 19}},    {"List1", {310, 120, 61, 82}},
-        {"Check2", {40, 40, 111, 13}},   {"Label4", {380, 125, 101, 66}},  {"Picture2", {0, 0, 495, 26}},
+        {"Frame1", {180, 45, 91, 46}},   {"Picture1", {180, 100, 91, 56}},
+        {"Check1", {185, 170, 71, 13}},  {"Option1", {185, 195, 66, 13}},
+        {"Label1", {20, 65, 126, 61}},   {"Label2", {15, 135, 141, 86}},
+        {"Label3", {310, 45, 146, 31}},  {"Text1", {310, 90, 161, 19}},
+        {"List1", {310, 120, 61, 82}},   {"Check2", {40, 40, 111, 13}},
+        {"Label4", {380, 125, 101, 66}}, {"Picture2", {0, 0, 495, 26}},
         {"Line1", {290, 40, 1, 161}},
     };
     return layout;
@@ -78,7 +80,8 @@ void tst_CtrlColorFrmSkinned::init()
     app::FailureReporter::install();
     app::FailureReporter::clear();
     m_reports.clear();
-    app::FailureReporter::setPresenter([this](const QString &, const QString &t) { m_reports << t; });
+    app::FailureReporter::setPresenter(
+        [this](const QString &, const QString &t) { m_reports << t; });
     m_registry = std::make_unique<app::WindowRegistry>();
     const bool ran = host::ErrorBoundary::run([this] { main().show(); });
     QVERIFY2(ran, qPrintable(m_reports.join(QLatin1Char('\n'))));
@@ -142,7 +145,8 @@ void tst_CtrlColorFrmSkinned::verifySkinnedLayout()
         const QRect r = ctl(name)->geometry();
         QVERIFY2(inside.contains(r), qPrintable(name));
         for (QWidget *part : parts)
-            QVERIFY2(!part->geometry().intersects(r), qPrintable(name + QLatin1String(" under ") + part->objectName()));
+            QVERIFY2(!part->geometry().intersects(r),
+                     qPrintable(name + QLatin1String(" under ") + part->objectName()));
         if (name == QLatin1String("Picture2"))
             QCOMPARE(r, QRect(inside.topLeft(), QSize(inside.width(), 26)));
         else
@@ -153,7 +157,8 @@ void tst_CtrlColorFrmSkinned::verifySkinnedLayout()
         for (qsizetype j = i + 1; j < storedLayout().size(); ++j) {
             const QString &a = storedLayout()[i].first;
             const QString &b = storedLayout()[j].first;
-            QVERIFY2(!ctl(a)->geometry().intersects(ctl(b)->geometry()), qPrintable(a + QLatin1String(" overlaps ") + b));
+            QVERIFY2(!ctl(a)->geometry().intersects(ctl(b)->geometry()),
+                     qPrintable(a + QLatin1String(" overlaps ") + b));
         }
     }
     QCOMPARE(ctl(QStringLiteral("Label5"))->pos(), QPoint(165, 5));
@@ -242,8 +247,10 @@ void tst_CtrlColorFrmSkinned::skinBoxLeavesTheBoxColours()
     QCOMPARE(box->checkState(), Qt::Checked);
     QCOMPARE(forms::Controls::backColor(text), color);
     QCOMPARE(forms::Controls::backColor(list), color);
-    QCOMPARE(text->palette().color(QPalette::Active, QPalette::Base), forms::Controls::colorFromValue(color));
-    QCOMPARE(list->palette().color(QPalette::Inactive, QPalette::Base), forms::Controls::colorFromValue(color));
+    QCOMPARE(text->palette().color(QPalette::Active, QPalette::Base),
+             forms::Controls::colorFromValue(color));
+    QCOMPARE(list->palette().color(QPalette::Inactive, QPalette::Base),
+             forms::Controls::colorFromValue(color));
 }
 
 void tst_CtrlColorFrmSkinned::schemeInMainWindowLeavesThisWindowAlone()
@@ -252,7 +259,8 @@ void tst_CtrlColorFrmSkinned::schemeInMainWindowLeavesThisWindowAlone()
     QTRY_COMPARE(forms::Controls::backColor(ctl(QStringLiteral("List1"))), Red);
     auto *list = main().control<QListWidget>(QStringLiteral("List1"));
     for (int row : {2, 1, 0}) {
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(row)).center());
         QCOMPARE(forms::Controls::backColor(ctl(QStringLiteral("Text1"))), Red);
         QCOMPARE(forms::Controls::backColor(ctl(QStringLiteral("List1"))), Red);
         QCOMPARE(demo().control<QCheckBox>(QStringLiteral("Check2"))->checkState(), Qt::Checked);

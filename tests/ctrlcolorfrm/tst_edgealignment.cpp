@@ -168,7 +168,8 @@ void tst_EdgeAlignment::badSettingIsRefused_data()
     QTest::newRow("unknown edge") << "middle" << false << "Bar: unknown alignment 'middle'";
     QTest::newRow("wrong case") << "Top" << false << "Bar: unknown alignment 'Top'";
     QTest::newRow("empty") << "" << false << "Bar: unknown alignment ''";
-    QTest::newRow("inside another control") << "top" << true << "only a control lying directly on a window";
+    QTest::newRow("inside another control")
+        << "top" << true << "only a control lying directly on a window";
 }
 
 void tst_EdgeAlignment::badSettingIsRefused()
