@@ -7,6 +7,10 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <sys/prctl.h>
+
+#include <csignal>
+
 namespace e2e {
 
 namespace {
@@ -16,6 +20,13 @@ const QStringList &tools()
                                    QStringLiteral("xdotool"), QStringLiteral("xprop"),
                                    QStringLiteral("import")};
     return names;
+}
+
+// The server, the window manager and the application go when the test
+// process goes, even when it crashes or CTest kills it on a timeout.
+void dieWithParent(QProcess *process)
+{
+    process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
 }
 
 void endProcess(QProcess *process)
@@ -61,6 +72,7 @@ bool XSession::start()
     // -displayfd lets the server take the first free display number and
     // write it to our standard output, so parallel runs never collide.
     m_server = std::make_unique<QProcess>();
+    dieWithParent(m_server.get());
     m_server->setProcessChannelMode(QProcess::SeparateChannels);
     m_server->setStandardErrorFile(m_home.filePath(QStringLiteral("xvfb.log")));
     m_server->start(QStringLiteral("Xvfb"),
@@ -92,6 +104,7 @@ bool XSession::start()
     m_display = QLatin1Char(':') + QString::fromLatin1(number.trimmed());
 
     m_windowManager = std::make_unique<QProcess>();
+    dieWithParent(m_windowManager.get());
     m_windowManager->setProcessEnvironment(environment());
     m_windowManager->setProcessChannelMode(QProcess::MergedChannels);
     m_windowManager->setStandardOutputFile(m_home.filePath(QStringLiteral("openbox.log")));
@@ -131,6 +144,12 @@ void XSession::stop()
     endProcess(m_server.get());
     m_windowManager.reset();
     m_server.reset();
+}
+
+void XSession::prepare(QProcess *process) const
+{
+    process->setProcessEnvironment(environment());
+    dieWithParent(process);
 }
 
 QProcessEnvironment XSession::environment() const

@@ -37,6 +37,8 @@ public:
 
     // The environment for a Qt program shown on this server.
     QProcessEnvironment environment() const;
+    // Sets that environment on `process` and ties its life to this process.
+    void prepare(QProcess *process) const;
 
     // Mapped top-level windows whose title is exactly `title`.
     QList<XWindow> visibleWindows(const QString &title) const;

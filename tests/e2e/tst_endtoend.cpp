@@ -176,7 +176,7 @@ void tst_EndToEnd::cleanup()
 bool tst_EndToEnd::startApplication(const QString &program)
 {
     m_app = std::make_unique<QProcess>();
-    m_app->setProcessEnvironment(m_x.environment());
+    m_x.prepare(m_app.get());
     m_app->start(program, {});
     return m_app->waitForStarted(5000);
 }

@@ -184,15 +184,12 @@ void tst_Install::installedProgramRunsFromAnyFolder()
     e2e::XSession x;
     QVERIFY2(x.start(), qPrintable(x.lastError()));
 
-    // Started by name through PATH, as the desktop entry does, in a folder
-    // that has nothing to do with the prefix or the build.
+    // Started by the name its desktop entry gives, found in the prefix's
+    // bin/, from a folder that has nothing to do with the prefix or the build.
     QTemporaryDir elsewhere;
     QVERIFY(elsewhere.isValid());
-    QProcessEnvironment env = x.environment();
-    env.insert(QStringLiteral("PATH"), installed(QStringLiteral("bin")) + QLatin1Char(':') +
-                                           env.value(QStringLiteral("PATH")));
     QProcess app;
-    app.setProcessEnvironment(env);
+    x.prepare(&app);
     app.setWorkingDirectory(elsewhere.path());
     app.setProgram(QStandardPaths::findExecutable(QStringLiteral("tavrelsample"),
                                                   {installed(QStringLiteral("bin"))}));
