@@ -1,0 +1,68 @@
+// Start-up probe: the application's start-up path (same libraries, same
+// QApplication set-up, window registry, main window shown), ending the
+// process right after the main window's first frame has been painted.
+//   tavrel_bench_startup skinned     the real skin component, as shipped
+//   tavrel_bench_startup unskinned   a do-nothing component under its name
+// Exit status 0 once the frame is painted, 3 when it never is.
+#include "FirstPaintWatcher.h"
+#include "UnskinnedComponent.h"
+
+#include <DisplayCheck.h>
+#include <ErrorBoundary.h>
+#include <FailureReporter.h>
+#include <Form.h>
+#include <FormSettings.h>
+#include <WindowRegistry.h>
+
+#include <QApplication>
+#include <QIcon>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+int main(int argc, char **argv)
+{
+    if (argc != 2 || (std::strcmp(argv[1], "skinned") != 0 && std::strcmp(argv[1], "unskinned") != 0)) {
+        std::fprintf(stderr, "usage: %s skinned|unskinned\n", argv[0]);
+        return 2;
+    }
+    const bool skinned = std::strcmp(argv[1], "skinned") == 0;
+    const QString noDisplay = app::missingDisplayReason(argc, argv);
+    if (!noDisplay.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(noDisplay));
+        return 2;
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tavrel Sample"));
+    QApplication::setOrganizationName(QStringLiteral("Tavrel"));
+    QApplication::setApplicationVersion(QStringLiteral("1.0.0.0"));
+    QApplication::setFont(forms::FormSettings::standardDialogFont());
+    const QIcon appIcon(QStringLiteral(":/app/tavrelsample.ico"));
+    if (!appIcon.isNull())
+        QApplication::setWindowIcon(appIcon);
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    if (!skinned)
+        bench::UnskinnedComponent::install();
+    bench::FirstPaintWatcher watcher({QStringLiteral("MainFrm")}, skinned);
+    watcher.setOnAllPainted([] { QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection); });
+    QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(3); });
+
+    app::FailureReporter::install();
+    app::WindowRegistry registry;
+    QObject::connect(
+        &registry, &app::WindowRegistry::lastWindowUnloaded, &application,
+        [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+
+    if (!host::ErrorBoundary::run([&] { registry.form(forms::FormKind::Main).show(); }))
+        return app::FailureReporter::ExitCode;
+    const int status = application.exec();
+    if (status == 3)
+        std::fprintf(stderr, "the main window was never painted%s\n", skinned ? " skinned" : "");
+    // Only start-up is measured: the windows' teardown is left out.
+    std::fflush(stderr);
+    std::_Exit(status);
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <Component.h>
+
+namespace bench {
+
+// Stands in for the skin component under its class name when a figure needs
+// the same window with the skin never applied: it takes every call the
+// windows make and does nothing, so no plugin is loaded and no picture is
+// decoded.
+class UnskinnedComponent : public host::Component
+{
+public:
+    // Registers it in-process under the skin component's class name.
+    static void install();
+
+    host::Status load(QWidget *window, const host::PropertyBag &properties,
+                      host::EventSink *events) override;
+    host::Status invoke(host::DispId member, host::InvokeKind kind, QList<host::Variant> &args,
+                        host::Variant *result = nullptr) override;
+
+private:
+    qint32 m_scheme = 1;
+};
+
+} // namespace bench
