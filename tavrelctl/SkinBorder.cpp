@@ -40,9 +40,8 @@ void SkinBorder::paintEvent(QPaintEvent *)
     const SkinLayout::Look look = m_frame->look();
     const QRect all = painter.deviceRect();
     if (m_edge == Qt::LeftEdge || m_edge == Qt::RightEdge) {
-        const QRect tile =
-            layout.frameTile(look, m_edge == Qt::LeftEdge ? SkinLayout::LeftEdge
-                                                          : SkinLayout::RightEdge);
+        const QRect tile = layout.frameTile(look, m_edge == Qt::LeftEdge ? SkinLayout::LeftEdge
+                                                                         : SkinLayout::RightEdge);
         painter.drawTiled(theme, tile, all, QSize(all.width(), painter.device(tile.height())));
         return;
     }

@@ -20,8 +20,8 @@ SkinCaption::SkinCaption(SkinFrame *frame, QWidget *window) : QWidget(window), m
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
-    for (auto role : {SkinCaptionButton::Close, SkinCaptionButton::Maximize,
-                      SkinCaptionButton::Minimize})
+    for (auto role :
+         {SkinCaptionButton::Close, SkinCaptionButton::Maximize, SkinCaptionButton::Minimize})
         m_buttons.append(new SkinCaptionButton(role, frame, this));
     connect(m_buttons[0], &QAbstractButton::clicked, this, &SkinCaption::onCloseClicked);
     connect(m_buttons[1], &QAbstractButton::clicked, this, &SkinCaption::onMaximizeClicked);
@@ -93,7 +93,8 @@ QRect SkinCaption::titleRect() const
     int right = width() - layout.marker(SkinLayout::ButtonMargin);
     for (const SkinCaptionButton *button : m_buttons) {
         if (!button->isHidden())
-            right = qMin(right, mirrored(button->geometry()).left() - layout.marker(SkinLayout::ButtonGap));
+            right = qMin(right, mirrored(button->geometry()).left() -
+                                    layout.marker(SkinLayout::ButtonGap));
     }
     if (layout.marker(SkinLayout::TextAlign) != 0) {
         // Centred in the bar, but never under the buttons.
@@ -148,8 +149,8 @@ void SkinCaption::paintEvent(QPaintEvent *)
         p->setPen(theme.swatch(look == SkinLayout::Active ? SkinLayout::ActiveCaptionTextSwatch
                                                           : SkinLayout::InactiveCaptionTextSwatch));
         const Qt::Alignment align =
-            Qt::AlignVCenter | (layout.marker(SkinLayout::TextAlign) != 0 ? Qt::AlignHCenter
-                                                                          : Qt::AlignLeading);
+            Qt::AlignVCenter |
+            (layout.marker(SkinLayout::TextAlign) != 0 ? Qt::AlignHCenter : Qt::AlignLeading);
         const QString elided = QFontMetrics(font).elidedText(title(), Qt::ElideRight, text.width());
         p->drawText(text, int(align), elided);
     }

@@ -20,9 +20,12 @@ SkinCaptionButton::SkinCaptionButton(Role role, const SkinFrame *frame, QWidget 
 SkinLayout::Glyph SkinCaptionButton::glyph() const
 {
     switch (m_role) {
-    case Close: return SkinLayout::CloseGlyph;
-    case Minimize: return SkinLayout::MinimizeGlyph;
-    case Maximize: break;
+    case Close:
+        return SkinLayout::CloseGlyph;
+    case Minimize:
+        return SkinLayout::MinimizeGlyph;
+    case Maximize:
+        break;
     }
     const QWidget *window = m_frame->window();
     return window && window->isMaximized() ? SkinLayout::RestoreGlyph : SkinLayout::MaximizeGlyph;
@@ -43,8 +46,12 @@ void SkinCaptionButton::updateRole()
 {
     QString name;
     switch (m_role) {
-    case Close: name = QStringLiteral("Close"); break;
-    case Minimize: name = QStringLiteral("Minimize"); break;
+    case Close:
+        name = QStringLiteral("Close");
+        break;
+    case Minimize:
+        name = QStringLiteral("Minimize");
+        break;
     case Maximize:
         name = glyph() == SkinLayout::RestoreGlyph ? QStringLiteral("Restore")
                                                    : QStringLiteral("Maximize");
@@ -66,8 +73,7 @@ void SkinCaptionButton::paintEvent(QPaintEvent *)
 {
     SkinPainter painter(this);
     const SkinTheme &theme = m_frame->theme();
-    painter.drawPiece(theme, theme.layout().glyphCell(glyph(), glyphState()),
-                      painter.deviceRect());
+    painter.drawPiece(theme, theme.layout().glyphCell(glyph(), glyphState()), painter.deviceRect());
 }
 
 } // namespace tavrelctl

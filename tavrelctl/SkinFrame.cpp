@@ -63,10 +63,10 @@ QMargins SkinFrame::resizeBand() const
 
 bool SkinFrame::hasMinimize() const
 {
-    const Qt::WindowFlags decorations =
-        Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-        Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint |
-        Qt::WindowContextHelpButtonHint;
+    const Qt::WindowFlags decorations = Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                        Qt::WindowMinimizeButtonHint |
+                                        Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint |
+                                        Qt::CustomizeWindowHint | Qt::WindowContextHelpButtonHint;
     if (m_nativeFlags & decorations)
         return m_nativeFlags.testFlag(Qt::WindowMinimizeButtonHint);
     // No hint at all: the window system's default decorations for the type.
@@ -75,10 +75,10 @@ bool SkinFrame::hasMinimize() const
 
 bool SkinFrame::hasMaximize() const
 {
-    const Qt::WindowFlags decorations =
-        Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-        Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint |
-        Qt::WindowContextHelpButtonHint;
+    const Qt::WindowFlags decorations = Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                        Qt::WindowMinimizeButtonHint |
+                                        Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint |
+                                        Qt::CustomizeWindowHint | Qt::WindowContextHelpButtonHint;
     if (m_nativeFlags & decorations)
         return m_nativeFlags.testFlag(Qt::WindowMaximizeButtonHint);
     return (m_nativeFlags & Qt::WindowType_Mask) == Qt::Window;
@@ -160,10 +160,9 @@ void SkinFrame::remove()
                         !(m_window->windowState() &
                           (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
     const QPoint outerTopLeft = m_window->geometry().topLeft();
-    for (QWidget *helper : {static_cast<QWidget *>(m_caption.data()),
-                            static_cast<QWidget *>(m_left.data()),
-                            static_cast<QWidget *>(m_right.data()),
-                            static_cast<QWidget *>(m_bottom.data())}) {
+    for (QWidget *helper :
+         {static_cast<QWidget *>(m_caption.data()), static_cast<QWidget *>(m_left.data()),
+          static_cast<QWidget *>(m_right.data()), static_cast<QWidget *>(m_bottom.data())}) {
         if (helper)
             helper->hide();
     }
@@ -335,10 +334,9 @@ void SkinFrame::placeHelpers()
     m_left->setGeometry(0, top, layout.borderLeft(), sideHeight);
     m_right->setGeometry(w - layout.borderRight(), top, layout.borderRight(), sideHeight);
     m_bottom->setGeometry(0, h - bottom, w, bottom);
-    for (QWidget *helper : {static_cast<QWidget *>(m_caption.data()),
-                            static_cast<QWidget *>(m_left.data()),
-                            static_cast<QWidget *>(m_right.data()),
-                            static_cast<QWidget *>(m_bottom.data())}) {
+    for (QWidget *helper :
+         {static_cast<QWidget *>(m_caption.data()), static_cast<QWidget *>(m_left.data()),
+          static_cast<QWidget *>(m_right.data()), static_cast<QWidget *>(m_bottom.data())}) {
         helper->show();
         helper->raise();
     }
@@ -400,8 +398,7 @@ void SkinFrame::applyPalette()
                 const auto role = QPalette::ColorRole(r);
                 if (!mine.isBrushSet(group, role) || palette.isBrushSet(group, role))
                     continue;
-                m_palette.append({group, role, false, palette.brush(group, role),
-                                  mine.brush(group, role)});
+                m_palette.append({group, role, mine.brush(group, role)});
                 palette.setBrush(group, role, mine.brush(group, role));
             }
         }
@@ -420,25 +417,22 @@ void SkinFrame::applyPalette()
 void SkinFrame::restorePalette()
 {
     const QPalette current = m_window->palette();
-    QPalette rebuilt;
-    rebuilt.setResolveMask(0);
+    QPalette rebuilt; // no role set: everything not set below is inherited again
     for (QPalette::ColorGroup group : PaletteGroups) {
         for (int r = 0; r < QPalette::NColorRoles; ++r) {
             const auto role = QPalette::ColorRole(r);
             if (!current.isBrushSet(group, role))
                 continue;
-            const auto record = std::find_if(
-                m_palette.cbegin(), m_palette.cend(), [group, role](const PaletteRecord &p) {
-                    return p.group == group && p.role == role;
-                });
+            const auto record = std::find_if(m_palette.cbegin(), m_palette.cend(),
+                                             [group, role](const PaletteRecord &p) {
+                                                 return p.group == group && p.role == role;
+                                             });
+            // A role that still holds the skin's colour goes back to unset;
+            // one the window has set since stays as the window set it.
             const bool stillMine =
                 record != m_palette.cend() && current.brush(group, role) == record->mine;
-            if (stillMine) {
-                if (record->wasSet)
-                    rebuilt.setBrush(group, role, record->before);
-                continue;
-            }
-            rebuilt.setBrush(group, role, current.brush(group, role));
+            if (!stillMine)
+                rebuilt.setBrush(group, role, current.brush(group, role));
         }
     }
     m_palette.clear();
@@ -450,10 +444,16 @@ bool SkinFrame::eventFilter(QObject *watched, QEvent *event)
     if (watched != m_window)
         return false;
     switch (event->type()) {
-    case QEvent::WindowActivate: onActivation(true); break;
-    case QEvent::WindowDeactivate: onActivation(false); break;
+    case QEvent::WindowActivate:
+        onActivation(true);
+        break;
+    case QEvent::WindowDeactivate:
+        onActivation(false);
+        break;
     case QEvent::Resize:
-    case QEvent::LayoutDirectionChange: placeHelpers(); break;
+    case QEvent::LayoutDirectionChange:
+        placeHelpers();
+        break;
     case QEvent::WindowStateChange:
         if (m_applied && m_caption)
             m_caption->updateButtons();
@@ -465,7 +465,8 @@ bool SkinFrame::eventFilter(QObject *watched, QEvent *event)
         if (m_applied && m_caption)
             m_caption->update();
         break;
-    default: break;
+    default:
+        break;
     }
     return false;
 }

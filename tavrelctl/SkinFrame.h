@@ -68,16 +68,17 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    struct ChildRecord {
+    struct ChildRecord
+    {
         QPointer<QWidget> widget;
         QRect before;
         QRect after;
     };
-    struct PaletteRecord {
+    // A role the skin set on the window (one the window had not set itself).
+    struct PaletteRecord
+    {
         QPalette::ColorGroup group;
         QPalette::ColorRole role;
-        bool wasSet;
-        QBrush before;
         QBrush mine;
     };
 

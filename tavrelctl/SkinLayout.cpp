@@ -177,10 +177,9 @@ Status SkinLayout::read(const QImage &picture, SkinLayout *layout)
     }
     for (int row = 0; row < GlyphRows; ++row) {
         if (!grid.rowIsGrid(glyphRows[row], 0, glyphColumns.last())) {
-            return layoutError(
-                QStringLiteral("the grid line above glyph row %1 (y = %2) is broken")
-                    .arg(row + 1)
-                    .arg(glyphRows[row]));
+            return layoutError(QStringLiteral("the grid line above glyph row %1 (y = %2) is broken")
+                                   .arg(row + 1)
+                                   .arg(glyphRows[row]));
         }
         l.m_glyphs += cellsBetween(glyphColumns, glyphRows[row], glyphRows[row + 1]);
     }
@@ -197,8 +196,7 @@ Status SkinLayout::read(const QImage &picture, SkinLayout *layout)
     // Two tick rows under the ruler, then one marker pixel per row.
     int tickX = 0;
     if (ruler + 2 >= picture.height() || grid.gridPixelsInRow(ruler + 1, &tickX) < 2) {
-        return layoutError(
-            QStringLiteral("the ruler at y = %1 carries no tick rows").arg(ruler));
+        return layoutError(QStringLiteral("the ruler at y = %1 carries no tick rows").arg(ruler));
     }
     for (int y = ruler + 3; y < picture.height() && l.m_markers.size() < MarkerCount; ++y) {
         int x = -1;

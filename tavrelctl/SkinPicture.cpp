@@ -15,7 +15,8 @@ SkinPicture::SkinPicture(const QImage &image, const SkinLayout &layout)
 {
 }
 
-Status SkinPicture::fromStored(const QByteArray &stored, std::shared_ptr<const SkinPicture> *picture)
+Status SkinPicture::fromStored(const QByteArray &stored,
+                               std::shared_ptr<const SkinPicture> *picture)
 {
     Q_ASSERT(picture);
     // Single GUI thread: the cache needs no lock.

@@ -7,9 +7,12 @@ namespace tavrelctl {
 QString SkinScheme::name(int id)
 {
     switch (id) {
-    case LightBlue: return QStringLiteral("Light Blue");
-    case DarkBlue: return QStringLiteral("Dark Blue");
-    case Green: return QStringLiteral("Green");
+    case LightBlue:
+        return QStringLiteral("Light Blue");
+    case DarkBlue:
+        return QStringLiteral("Dark Blue");
+    case Green:
+        return QStringLiteral("Green");
     }
     return QString();
 }

@@ -53,9 +53,8 @@ QPixmap SkinTheme::devicePiece(const QRect &source, const QSize &deviceSize) con
 {
     if (source.isEmpty() || deviceSize.isEmpty())
         return QPixmap();
-    const std::pair<quint64, quint64> key{packRect(source),
-                                          (quint64(deviceSize.width()) << 32) |
-                                              quint64(deviceSize.height())};
+    const std::pair<quint64, quint64> key{packRect(source), (quint64(deviceSize.width()) << 32) |
+                                                                quint64(deviceSize.height())};
     auto it = m_pieces.constFind(key);
     if (it != m_pieces.constEnd())
         return *it;

@@ -22,10 +22,10 @@ constexpr qint32 MaxExtent = 254000;
 
 Status wrongKind(const QString &member, DispId id, InvokeKind kind, const QString &what)
 {
-    return Status::failure(StatusCode::MemberNotFound,
-                           QStringLiteral("%1 (%2) is %3 and cannot be reached by a %4")
-                               .arg(member, host::dispIdToHex(id), what,
-                                    host::invokeKindName(kind)));
+    return Status::failure(
+        StatusCode::MemberNotFound,
+        QStringLiteral("%1 (%2) is %3 and cannot be reached by a %4")
+            .arg(member, host::dispIdToHex(id), what, host::invokeKindName(kind)));
 }
 
 Status checkNoArguments(const QString &member, const QList<Variant> &args)
@@ -110,9 +110,9 @@ void TavrelSkin::raiseFocusChange(bool active)
 Status TavrelSkin::checkReady(const QString &member) const
 {
     if (!m_frame) {
-        return Status::failure(StatusCode::Unexpected,
-                               QStringLiteral("%1: TavrelSkin is not loaded on a window")
-                                   .arg(member));
+        return Status::failure(
+            StatusCode::Unexpected,
+            QStringLiteral("%1: TavrelSkin is not loaded on a window").arg(member));
     }
     if (!m_window) {
         return Status::failure(StatusCode::Unexpected,
@@ -124,14 +124,18 @@ Status TavrelSkin::checkReady(const QString &member) const
 Status TavrelSkin::invoke(DispId member, InvokeKind kind, QList<Variant> &args, Variant *result)
 {
     switch (member) {
-    case MemberId::ApplySkin: return applySkin(kind, args);
-    case MemberId::RemoveSkin: return removeSkin(kind, args);
-    case MemberId::ColorScheme: return colorScheme(kind, args, result);
-    default: break;
+    case MemberId::ApplySkin:
+        return applySkin(kind, args);
+    case MemberId::RemoveSkin:
+        return removeSkin(kind, args);
+    case MemberId::ColorScheme:
+        return colorScheme(kind, args, result);
+    default:
+        break;
     }
-    return Status::failure(StatusCode::MemberNotFound,
-                           QStringLiteral("TavrelSkin has no member with id %1")
-                               .arg(host::dispIdToHex(member)));
+    return Status::failure(
+        StatusCode::MemberNotFound,
+        QStringLiteral("TavrelSkin has no member with id %1").arg(host::dispIdToHex(member)));
 }
 
 Status TavrelSkin::applySkin(InvokeKind kind, const QList<Variant> &args)
@@ -178,15 +182,15 @@ Status TavrelSkin::colorScheme(InvokeKind kind, const QList<Variant> &args, Vari
         return Status::ok();
     }
     if (args.size() != 1) {
-        return Status::failure(StatusCode::BadParamCount,
-                               QStringLiteral("ColorScheme put takes one VT_I4 argument, got %1")
-                                   .arg(args.size()));
+        return Status::failure(
+            StatusCode::BadParamCount,
+            QStringLiteral("ColorScheme put takes one VT_I4 argument, got %1").arg(args.size()));
     }
     const Variant &value = args.first();
     if (value.type() != host::VarType::I4 || value.isByRef()) {
-        return Status::failure(StatusCode::TypeMismatch,
-                               QStringLiteral("ColorScheme put: got %1, expected VT_I4")
-                                   .arg(value.typeName()));
+        return Status::failure(
+            StatusCode::TypeMismatch,
+            QStringLiteral("ColorScheme put: got %1, expected VT_I4").arg(value.typeName()));
     }
     const qint32 scheme = value.toI4();
     if (!SkinScheme::isValid(scheme)) {

@@ -9,7 +9,10 @@
 // copy of these numbers; nothing here is shared with the application.
 namespace tavrelctl {
 
-inline QString skinClassName() { return QStringLiteral("TavrelCtl.TavrelSkin"); }
+inline QString skinClassName()
+{
+    return QStringLiteral("TavrelCtl.TavrelSkin");
+}
 
 namespace MemberId {
 constexpr host::DispId ApplySkin = 0x6003000C;   // method, no arguments
@@ -24,9 +27,18 @@ constexpr host::DispId FocusChange = 1;
 } // namespace EventId
 
 namespace PropertyName {
-inline QString extentX() { return QStringLiteral("_extentx"); }
-inline QString extentY() { return QStringLiteral("_extenty"); }
-inline QString skinPicture() { return QStringLiteral("skinpicture"); }
+inline QString extentX()
+{
+    return QStringLiteral("_extentx");
+}
+inline QString extentY()
+{
+    return QStringLiteral("_extenty");
+}
+inline QString skinPicture()
+{
+    return QStringLiteral("skinpicture");
+}
 } // namespace PropertyName
 
 // HIMETRIC: hundredths of a millimetre.

@@ -15,10 +15,14 @@ namespace skintest {
 QString kindName(WindowKind kind)
 {
     switch (kind) {
-    case WindowKind::FixedDialog: return QStringLiteral("fixed dialog");
-    case WindowKind::Sizable: return QStringLiteral("sizable");
-    case WindowKind::MenuWindow: return QStringLiteral("menu window");
-    case WindowKind::TopAligned: return QStringLiteral("top aligned");
+    case WindowKind::FixedDialog:
+        return QStringLiteral("fixed dialog");
+    case WindowKind::Sizable:
+        return QStringLiteral("sizable");
+    case WindowKind::MenuWindow:
+        return QStringLiteral("menu window");
+    case WindowKind::TopAligned:
+        return QStringLiteral("top aligned");
     }
     return QString();
 }
@@ -52,8 +56,8 @@ QWidget *fixedDialog()
     place(label2, "Label2", 190, 55, 140, 16);
     place(new QPushButton(QStringLiteral("E&xit")), "Command2", 260, 150, 91, 31);
     auto *list = new QListWidget;
-    list->addItems({QStringLiteral("Light Blue"), QStringLiteral("Dark Blue"),
-                    QStringLiteral("Green")});
+    list->addItems(
+        {QStringLiteral("Light Blue"), QStringLiteral("Dark Blue"), QStringLiteral("Green")});
     place(list, "List1", 155, 135, 66, 41);
     place(new QLabel(QStringLiteral("Internal Skins:")), "Label3", 155, 120, 67, 13);
     auto *hidden = new QListWidget;
@@ -121,7 +125,10 @@ protected:
     }
 
 private:
-    void align() { m_bar->setGeometry(contentsRect().left(), contentsRect().top(), contentsRect().width(), 26); }
+    void align()
+    {
+        m_bar->setGeometry(contentsRect().left(), contentsRect().top(), contentsRect().width(), 26);
+    }
     QWidget *m_bar;
 };
 
@@ -130,10 +137,14 @@ private:
 QWidget *createWindow(WindowKind kind)
 {
     switch (kind) {
-    case WindowKind::FixedDialog: return fixedDialog();
-    case WindowKind::Sizable: return sizable();
-    case WindowKind::MenuWindow: return menuWindow();
-    case WindowKind::TopAligned: return new TopAlignedWindow;
+    case WindowKind::FixedDialog:
+        return fixedDialog();
+    case WindowKind::Sizable:
+        return sizable();
+    case WindowKind::MenuWindow:
+        return menuWindow();
+    case WindowKind::TopAligned:
+        return new TopAlignedWindow;
     }
     return nullptr;
 }

@@ -46,9 +46,9 @@ public:
 
 // A TavrelSkin loaded on `window` with the real picture; fails the test
 // (returns null) if loading fails.
-std::unique_ptr<tavrelctl::TavrelSkin> loadSkin(QWidget *window, EventRecorder *events = nullptr,
-                                                const host::PropertyBag &properties =
-                                                    storedProperties());
+std::unique_ptr<tavrelctl::TavrelSkin>
+loadSkin(QWidget *window, EventRecorder *events = nullptr,
+         const host::PropertyBag &properties = storedProperties());
 
 // Late-bound calls, failing the test on a failed status.
 bool applySkin(host::Component *skin);

@@ -69,20 +69,26 @@ void TestSkinContract::loadRefusesBadProperties_data()
     for (int x = 0; x < broken.width(); ++x)
         broken.setPixel(x, 43, 2);
 
-    QTest::newRow("extent x missing") << without(QStringLiteral("_extentx"))
-                                      << StatusCode::InvalidPropertyValue << QStringLiteral("'_extentx' is missing");
+    QTest::newRow("extent x missing")
+        << without(QStringLiteral("_extentx")) << StatusCode::InvalidPropertyValue
+        << QStringLiteral("'_extentx' is missing");
     QTest::newRow("extent y as VT_I2") << with(QStringLiteral("_extenty"), Variant::fromI2(953))
                                        << StatusCode::TypeMismatch << QStringLiteral("VT_I2");
-    QTest::newRow("extent x zero") << with(QStringLiteral("_extentx"), Variant::fromI4(0))
-                                   << StatusCode::InvalidPropertyValue << QStringLiteral("'_extentx' is 0; allowed 1 to");
-    QTest::newRow("extent y negative") << with(QStringLiteral("_extenty"), Variant::fromI4(-5))
-                                       << StatusCode::InvalidPropertyValue << QStringLiteral("'_extenty' is -5");
-    QTest::newRow("picture missing") << without(QStringLiteral("skinpicture"))
-                                     << StatusCode::InvalidPropertyValue << QStringLiteral("'skinpicture' is missing");
-    QTest::newRow("picture as VT_I4") << with(QStringLiteral("skinpicture"), Variant::fromI4(1))
-                                      << StatusCode::TypeMismatch << QStringLiteral("expected VT_BLOB");
-    QTest::newRow("picture garbage") << with(QStringLiteral("skinpicture"), Variant::fromBlob("garbage"))
-                                     << StatusCode::InvalidPicture << QStringLiteral("skinpicture");
+    QTest::newRow("extent x zero")
+        << with(QStringLiteral("_extentx"), Variant::fromI4(0)) << StatusCode::InvalidPropertyValue
+        << QStringLiteral("'_extentx' is 0; allowed 1 to");
+    QTest::newRow("extent y negative")
+        << with(QStringLiteral("_extenty"), Variant::fromI4(-5)) << StatusCode::InvalidPropertyValue
+        << QStringLiteral("'_extenty' is -5");
+    QTest::newRow("picture missing")
+        << without(QStringLiteral("skinpicture")) << StatusCode::InvalidPropertyValue
+        << QStringLiteral("'skinpicture' is missing");
+    QTest::newRow("picture as VT_I4")
+        << with(QStringLiteral("skinpicture"), Variant::fromI4(1)) << StatusCode::TypeMismatch
+        << QStringLiteral("expected VT_BLOB");
+    QTest::newRow("picture garbage")
+        << with(QStringLiteral("skinpicture"), Variant::fromBlob("garbage"))
+        << StatusCode::InvalidPicture << QStringLiteral("skinpicture");
     QTest::newRow("picture without grid")
         << storedProperties(bitmapFile(broken)) << StatusCode::InvalidPicture
         << QStringLiteral("expected 4 grid lines across the whole width");
@@ -114,41 +120,45 @@ void TestSkinContract::invokeRefusesBadCalls_data()
 
     QTest::newRow("unknown id") << 0x60030099 << InvokeKind::Method << QList<Variant>()
                                 << StatusCode::MemberNotFound << QStringLiteral("0x60030099");
-    QTest::newRow("ApplySkin as put") << Id::ApplySkin << InvokeKind::PropertyPut
-                                      << QList<Variant>{Variant::fromI4(1)} << StatusCode::MemberNotFound
-                                      << QStringLiteral("ApplySkin (0x6003000C) is a method");
-    QTest::newRow("ApplySkin with an argument") << Id::ApplySkin << InvokeKind::Method
-                                                << QList<Variant>{Variant::fromI4(1)} << StatusCode::BadParamCount
-                                                << QStringLiteral("takes no arguments, got 1");
-    QTest::newRow("RemoveSkin as get") << Id::RemoveSkin << InvokeKind::PropertyGet << QList<Variant>()
-                                       << StatusCode::MemberNotFound << QStringLiteral("RemoveSkin");
+    QTest::newRow("ApplySkin as put")
+        << Id::ApplySkin << InvokeKind::PropertyPut << QList<Variant>{Variant::fromI4(1)}
+        << StatusCode::MemberNotFound << QStringLiteral("ApplySkin (0x6003000C) is a method");
+    QTest::newRow("ApplySkin with an argument")
+        << Id::ApplySkin << InvokeKind::Method << QList<Variant>{Variant::fromI4(1)}
+        << StatusCode::BadParamCount << QStringLiteral("takes no arguments, got 1");
+    QTest::newRow("RemoveSkin as get")
+        << Id::RemoveSkin << InvokeKind::PropertyGet << QList<Variant>()
+        << StatusCode::MemberNotFound << QStringLiteral("RemoveSkin");
     QTest::newRow("RemoveSkin with two arguments")
-        << Id::RemoveSkin << InvokeKind::Method << QList<Variant>{Variant::fromI4(1), Variant::fromI4(2)}
-        << StatusCode::BadParamCount << QStringLiteral("got 2");
-    QTest::newRow("ColorScheme called") << Id::ColorScheme << InvokeKind::Method << QList<Variant>()
-                                        << StatusCode::MemberNotFound << QStringLiteral("is a property");
-    QTest::newRow("ColorScheme put without value") << Id::ColorScheme << InvokeKind::PropertyPut
-                                                   << QList<Variant>() << StatusCode::BadParamCount
-                                                   << QStringLiteral("got 0");
-    QTest::newRow("ColorScheme put VT_I2") << Id::ColorScheme << InvokeKind::PropertyPut
-                                           << QList<Variant>{Variant::fromI2(2)} << StatusCode::TypeMismatch
-                                           << QStringLiteral("got VT_I2, expected VT_I4");
-    QTest::newRow("ColorScheme put VT_BSTR") << Id::ColorScheme << InvokeKind::PropertyPut
-                                             << QList<Variant>{Variant::fromString(QStringLiteral("2"))}
-                                             << StatusCode::TypeMismatch << QStringLiteral("got VT_BSTR");
+        << Id::RemoveSkin << InvokeKind::Method
+        << QList<Variant>{Variant::fromI4(1), Variant::fromI4(2)} << StatusCode::BadParamCount
+        << QStringLiteral("got 2");
+    QTest::newRow("ColorScheme called")
+        << Id::ColorScheme << InvokeKind::Method << QList<Variant>() << StatusCode::MemberNotFound
+        << QStringLiteral("is a property");
+    QTest::newRow("ColorScheme put without value")
+        << Id::ColorScheme << InvokeKind::PropertyPut << QList<Variant>()
+        << StatusCode::BadParamCount << QStringLiteral("got 0");
+    QTest::newRow("ColorScheme put VT_I2")
+        << Id::ColorScheme << InvokeKind::PropertyPut << QList<Variant>{Variant::fromI2(2)}
+        << StatusCode::TypeMismatch << QStringLiteral("got VT_I2, expected VT_I4");
+    QTest::newRow("ColorScheme put VT_BSTR")
+        << Id::ColorScheme << InvokeKind::PropertyPut
+        << QList<Variant>{Variant::fromString(QStringLiteral("2"))} << StatusCode::TypeMismatch
+        << QStringLiteral("got VT_BSTR");
     static qint16 ref = 2;
-    QTest::newRow("ColorScheme put by reference") << Id::ColorScheme << InvokeKind::PropertyPut
-                                                  << QList<Variant>{Variant::refI2(&ref)} << StatusCode::TypeMismatch
-                                                  << QStringLiteral("VT_I2|VT_BYREF");
+    QTest::newRow("ColorScheme put by reference")
+        << Id::ColorScheme << InvokeKind::PropertyPut << QList<Variant>{Variant::refI2(&ref)}
+        << StatusCode::TypeMismatch << QStringLiteral("VT_I2|VT_BYREF");
     for (int value : {0, 4, -1, 65536}) {
         QTest::addRow("ColorScheme %d", value)
             << Id::ColorScheme << InvokeKind::PropertyPut << QList<Variant>{Variant::fromI4(value)}
             << StatusCode::InvalidPropertyValue
             << QStringLiteral("ColorScheme %1 is out of range: allowed 1 to 3").arg(value);
     }
-    QTest::newRow("ColorScheme get with an argument") << Id::ColorScheme << InvokeKind::PropertyGet
-                                                      << QList<Variant>{Variant::fromI4(1)}
-                                                      << StatusCode::BadParamCount << QStringLiteral("got 1");
+    QTest::newRow("ColorScheme get with an argument")
+        << Id::ColorScheme << InvokeKind::PropertyGet << QList<Variant>{Variant::fromI4(1)}
+        << StatusCode::BadParamCount << QStringLiteral("got 1");
 }
 
 void TestSkinContract::invokeRefusesBadCalls()
@@ -233,7 +243,8 @@ void TestSkinContract::realPluginThroughHost()
     const QStringList saved = componentHost.searchPaths();
     componentHost.setSearchPaths({testing::componentDir()});
     std::unique_ptr<host::Component> component;
-    const host::Status created = componentHost.create(QStringLiteral("TavrelCtl.TavrelSkin"), &component);
+    const host::Status created =
+        componentHost.create(QStringLiteral("TavrelCtl.TavrelSkin"), &component);
     componentHost.setSearchPaths(saved);
     QVERIFY2(created, qPrintable(created.toString()));
     QVERIFY(component);
@@ -254,7 +265,8 @@ void TestSkinContract::realPluginThroughHost()
     QCOMPARE(component->invoke(Id::ColorScheme, InvokeKind::PropertyPut, args).code(),
              StatusCode::InvalidPropertyValue);
     QList<Variant> none;
-    QCOMPARE(component->invoke(0x12345678, InvokeKind::Method, none).code(), StatusCode::MemberNotFound);
+    QCOMPARE(component->invoke(0x12345678, InvokeKind::Method, none).code(),
+             StatusCode::MemberNotFound);
     QVERIFY(removeSkin(component.get()));
     QVERIFY(!window.windowFlags().testFlag(Qt::FramelessWindowHint));
     QCOMPARE(child->geometry(), QRect(10, 20, 30, 40));

@@ -11,6 +11,9 @@
 #include <TavrelSkinIds.h>
 #include <TestSupport.h>
 
+#include <ComponentHost.h>
+#include <ComponentSite.h>
+
 #include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
@@ -32,7 +35,8 @@ namespace {
 // Everything about a window that applying and removing the skin may touch.
 // The position is the client rectangle's: the frame margins a window system
 // reports for a frameless window lag behind.
-struct WindowState {
+struct WindowState
+{
     QPoint pos;
     QSize size;
     QSize minimum, maximum;
@@ -43,10 +47,17 @@ struct WindowState {
 
     static WindowState of(QWidget *w)
     {
-        WindowState s{w->geometry().topLeft(), w->size(), w->minimumSize(), w->maximumSize(),
-                      w->contentsMargins(), w->windowFlags(), {}, {}};
+        WindowState s{w->geometry().topLeft(),
+                      w->size(),
+                      w->minimumSize(),
+                      w->maximumSize(),
+                      w->contentsMargins(),
+                      w->windowFlags(),
+                      {},
+                      {}};
         for (QWidget *child : w->findChildren<QWidget *>()) {
-            if (child->isWindow() || SkinFrame::isSkinWidget(child) || child->objectName().isEmpty())
+            if (child->isWindow() || SkinFrame::isSkinWidget(child) ||
+                child->objectName().isEmpty())
                 continue;
             s.children.insert(child->objectName(), child->geometry());
             s.visible.insert(child->objectName(), child->isVisibleTo(w));
@@ -64,17 +75,24 @@ bool sameState(const WindowState &a, const WindowState &b, QString *why)
         *why = QStringLiteral("%1: %2 vs %3").arg(what, sx, sy);
         return false;
     };
-    if (a.pos != b.pos) return differ(QStringLiteral("position"), a.pos, b.pos);
-    if (a.size != b.size) return differ(QStringLiteral("size"), a.size, b.size);
-    if (a.minimum != b.minimum) return differ(QStringLiteral("minimum size"), a.minimum, b.minimum);
-    if (a.maximum != b.maximum) return differ(QStringLiteral("maximum size"), a.maximum, b.maximum);
-    if (a.contents != b.contents) return differ(QStringLiteral("contents margins"), a.contents, b.contents);
-    if (a.flags != b.flags) return differ(QStringLiteral("flags"), a.flags, b.flags);
+    if (a.pos != b.pos)
+        return differ(QStringLiteral("position"), a.pos, b.pos);
+    if (a.size != b.size)
+        return differ(QStringLiteral("size"), a.size, b.size);
+    if (a.minimum != b.minimum)
+        return differ(QStringLiteral("minimum size"), a.minimum, b.minimum);
+    if (a.maximum != b.maximum)
+        return differ(QStringLiteral("maximum size"), a.maximum, b.maximum);
+    if (a.contents != b.contents)
+        return differ(QStringLiteral("contents margins"), a.contents, b.contents);
+    if (a.flags != b.flags)
+        return differ(QStringLiteral("flags"), a.flags, b.flags);
     for (auto it = a.children.cbegin(); it != a.children.cend(); ++it) {
         if (b.children.value(it.key()) != it.value())
             return differ(it.key(), it.value(), b.children.value(it.key()));
     }
-    if (a.visible != b.visible) return differ(QStringLiteral("visibility"), a.visible, b.visible);
+    if (a.visible != b.visible)
+        return differ(QStringLiteral("visibility"), a.visible, b.visible);
     return true;
 }
 
@@ -125,6 +143,8 @@ private slots:
     void fixedWindowDoesNotResize();
     void followsMouseWhenPlatformCannotMove();
     void rightToLeftMirrorsCaption();
+    void windowDestroyedWhileSkinned_data();
+    void windowDestroyedWhileSkinned();
 
 private:
     std::unique_ptr<QWidget> m_window;
@@ -279,7 +299,8 @@ void TestSkinFrame::applyBeforeShow()
     QVERIFY(removeSkin(m_skin.get()));
     QCOMPARE(m_window->size(), before.size);
     QVERIFY(!(m_window->windowHandle()->flags() & Qt::FramelessWindowHint));
-    QCOMPARE(m_window->findChild<QWidget *>(QStringLiteral("Command3"))->geometry(), QRect(15, 120, 111, 31));
+    QCOMPARE(m_window->findChild<QWidget *>(QStringLiteral("Command3"))->geometry(),
+             QRect(15, 120, 111, 31));
 }
 
 void TestSkinFrame::mainWindowMenuBarMovesBelowCaption()
@@ -421,13 +442,16 @@ void TestSkinFrame::buttonsFollowWindowFlags_data()
 {
     QTest::addColumn<WindowKind>("kind");
     QTest::addColumn<QStringList>("names");
-    QTest::newRow("fixed dialog: close only") << WindowKind::FixedDialog << QStringList{QStringLiteral("Close")};
+    QTest::newRow("fixed dialog: close only")
+        << WindowKind::FixedDialog << QStringList{QStringLiteral("Close")};
     QTest::newRow("sizable: all three")
         << WindowKind::Sizable
-        << QStringList{QStringLiteral("Close"), QStringLiteral("Maximize"), QStringLiteral("Minimize")};
+        << QStringList{QStringLiteral("Close"), QStringLiteral("Maximize"),
+                       QStringLiteral("Minimize")};
     QTest::newRow("main window: all three")
         << WindowKind::MenuWindow
-        << QStringList{QStringLiteral("Close"), QStringLiteral("Maximize"), QStringLiteral("Minimize")};
+        << QStringList{QStringLiteral("Close"), QStringLiteral("Maximize"),
+                       QStringLiteral("Minimize")};
 }
 
 void TestSkinFrame::buttonsFollowWindowFlags()
@@ -669,6 +693,42 @@ void TestSkinFrame::rightToLeftMirrorsCaption()
     QTest::mouseClick(m_skin->frame()->caption()->childAt(buttons[1]->geometry().center()),
                       Qt::LeftButton);
     QTRY_VERIFY(m_window->isMaximized());
+}
+
+void TestSkinFrame::windowDestroyedWhileSkinned_data()
+{
+    QTest::addColumn<bool>("byCloseButton");
+    QTest::newRow("deleted") << false;
+    QTest::newRow("closed by the close button, deleted on close") << true;
+}
+
+void TestSkinFrame::windowDestroyedWhileSkinned()
+{
+    // The component dies with its window, as the host's site owns it.
+    QFETCH(bool, byCloseButton);
+    const QString className = tavrelctl::skinClassName();
+    host::ComponentHost::instance().registerClass(
+        className, [] { return std::make_unique<tavrelctl::TavrelSkin>(); });
+    QPointer<QWidget> window = createWindow(WindowKind::Sizable);
+    host::ComponentSite *site = nullptr;
+    const host::Status created = host::ComponentSite::create(
+        className, QStringLiteral("TavrelSkin1"), window, storedProperties(), &site);
+    host::ComponentHost::instance().unregisterClass(className);
+    QVERIFY2(created, qPrintable(created.toString()));
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    site->callMethod(tavrelctl::MemberId::ApplySkin);
+    QVERIFY(window->findChild<QWidget *>(QStringLiteral("tavrelskin_caption")));
+    if (byCloseButton) {
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        auto *close = window->findChild<QWidget *>(QStringLiteral("tavrelskin_close"));
+        QTest::mouseClick(close, Qt::LeftButton, {}, close->rect().center());
+        testing::processDeferredDeletes();
+        QVERIFY(!window);
+    } else {
+        delete window.data();
+    }
+    QCoreApplication::processEvents();
 }
 
 QTEST_MAIN(TestSkinFrame)

@@ -47,10 +47,14 @@ void TestSkinLayout::realPictureCells()
     const host::Status status = SkinLayout::read(m_real, &layout);
     QVERIFY2(status, qPrintable(status.toString()));
     QCOMPARE(layout.gridIndex(), 0x1A);
-    QCOMPARE(layout.captionCell(true, SkinLayout::Active, SkinLayout::LeftEnd), QRect(1, 1, 28, 42));
-    QCOMPARE(layout.captionCell(true, SkinLayout::Active, SkinLayout::Middle), QRect(30, 1, 13, 42));
-    QCOMPARE(layout.captionCell(true, SkinLayout::Active, SkinLayout::RightEnd), QRect(44, 1, 28, 42));
-    QCOMPARE(layout.captionCell(true, SkinLayout::Inactive, SkinLayout::LeftEnd), QRect(73, 1, 28, 42));
+    QCOMPARE(layout.captionCell(true, SkinLayout::Active, SkinLayout::LeftEnd),
+             QRect(1, 1, 28, 42));
+    QCOMPARE(layout.captionCell(true, SkinLayout::Active, SkinLayout::Middle),
+             QRect(30, 1, 13, 42));
+    QCOMPARE(layout.captionCell(true, SkinLayout::Active, SkinLayout::RightEnd),
+             QRect(44, 1, 28, 42));
+    QCOMPARE(layout.captionCell(true, SkinLayout::Inactive, SkinLayout::LeftEnd),
+             QRect(73, 1, 28, 42));
     QCOMPARE(layout.captionCell(false, SkinLayout::Inactive, SkinLayout::RightEnd),
              QRect(116, 44, 28, 24));
     for (int k = 0; k < SkinLayout::TileCount; ++k)
@@ -59,7 +63,8 @@ void TestSkinLayout::realPictureCells()
     QCOMPARE(layout.glyphCell(SkinLayout::CloseGlyph, SkinLayout::Normal), QRect(1, 76, 14, 15));
     QCOMPARE(layout.glyphCell(SkinLayout::MinimizeGlyph, SkinLayout::Disabled),
              QRect(46, 124, 14, 15));
-    QCOMPARE(layout.glyphCell(SkinLayout::MaximizeGlyph, SkinLayout::Pressed), QRect(31, 108, 14, 15));
+    QCOMPARE(layout.glyphCell(SkinLayout::MaximizeGlyph, SkinLayout::Pressed),
+             QRect(31, 108, 14, 15));
     for (int k = 0; k < SkinLayout::SwatchCount; ++k)
         QCOMPARE(layout.swatchCell(k), QRect(1 + 4 * k, 140, 3, 3));
     QCOMPARE(layout.borderLeft(), 6);
@@ -86,8 +91,8 @@ void TestSkinLayout::syntheticPictureReadsTheSame()
 {
     SkinLayout real, synthetic;
     QVERIFY(SkinLayout::read(m_real, &real));
-    const host::Status status =
-        SkinLayout::read(skintest::syntheticPicture(qRgb(200, 0, 0), qRgb(220, 220, 220)), &synthetic);
+    const host::Status status = SkinLayout::read(
+        skintest::syntheticPicture(qRgb(200, 0, 0), qRgb(220, 220, 220)), &synthetic);
     QVERIFY2(status, qPrintable(status.toString()));
     for (int k = 0; k < SkinLayout::TileCount; ++k)
         QCOMPARE(synthetic.frameTile(k), real.frameTile(k));
@@ -110,12 +115,10 @@ void TestSkinLayout::brokenGridIsRefused_data()
     QTest::newRow("frame tile separator missing")
         << std::function<void(QImage &)>([=](QImage &i) { i.setPixel(21, 71, other); })
         << QStringLiteral("between the frame tiles");
-    QTest::newRow("glyph row line missing")
-        << std::function<void(QImage &)>([=](QImage &i) {
-               for (int x = 0; x <= 60; ++x)
-                   i.setPixel(x, 107, other);
-           })
-        << QStringLiteral("across the button glyphs");
+    QTest::newRow("glyph row line missing") << std::function<void(QImage &)>([=](QImage &i) {
+        for (int x = 0; x <= 60; ++x)
+            i.setPixel(x, 107, other);
+    }) << QStringLiteral("across the button glyphs");
     QTest::newRow("glyph column line missing")
         << std::function<void(QImage &)>([=](QImage &i) { i.setPixel(45, 100, other); })
         << QStringLiteral("between the glyph columns");
@@ -128,12 +131,12 @@ void TestSkinLayout::brokenGridIsRefused_data()
     QTest::newRow("marker missing")
         << std::function<void(QImage &)>([=](QImage &i) { i.setPixel(25, 156, other); })
         << QStringLiteral("marker row 10 (y = 156) holds 0 grid pixels");
-    QTest::newRow("not indexed")
-        << std::function<void(QImage &)>([](QImage &i) { i = i.convertToFormat(QImage::Format_RGB32); })
-        << QStringLiteral("expected an 8-bit palette image");
-    QTest::newRow("too small")
-        << std::function<void(QImage &)>([](QImage &i) { i = i.copy(0, 0, 5, 5); })
-        << QStringLiteral("only 5 x 5 pixels");
+    QTest::newRow("not indexed") << std::function<void(QImage &)>([](QImage &i) {
+        i = i.convertToFormat(QImage::Format_RGB32);
+    }) << QStringLiteral("expected an 8-bit palette image");
+    QTest::newRow("too small") << std::function<void(QImage &)>([](QImage &i) {
+        i = i.copy(0, 0, 5, 5);
+    }) << QStringLiteral("only 5 x 5 pixels");
     QTest::newRow("no grid colour at the corner")
         << std::function<void(QImage &)>([=](QImage &i) { i.setPixel(0, 0, other); })
         << QStringLiteral("expected 4 grid lines");
@@ -164,9 +167,11 @@ void TestSkinLayout::schemeRules_data()
     QTest::newRow("dark blue darkens the tab") << 2 << tab << QStringLiteral("darker blue");
     QTest::newRow("green turns the tab green") << 3 << tab << QStringLiteral("green");
     for (int s = 2; s <= 3; ++s) {
-        QTest::addRow("scheme %d keeps the close button red", s) << s << red << QStringLiteral("same");
+        QTest::addRow("scheme %d keeps the close button red", s)
+            << s << red << QStringLiteral("same");
         QTest::addRow("scheme %d keeps glyph white", s) << s << white << QStringLiteral("same");
-        QTest::addRow("scheme %d keeps the transparency key", s) << s << magenta << QStringLiteral("same");
+        QTest::addRow("scheme %d keeps the transparency key", s)
+            << s << magenta << QStringLiteral("same");
         QTest::addRow("scheme %d tints the panel", s) << s << panel << QStringLiteral("tinted");
     }
 }
@@ -184,7 +189,8 @@ void TestSkinLayout::schemeRules()
         QVERIFY(after.value() < before.value() - 40);
         QVERIFY(after.hsvHue() > 200 && after.hsvHue() < 240);
     } else if (expect == QLatin1String("green")) {
-        QVERIFY2(after.green() > after.blue() && after.green() > after.red(), qPrintable(after.name()));
+        QVERIFY2(after.green() > after.blue() && after.green() > after.red(),
+                 qPrintable(after.name()));
     } else {
         QVERIFY(after != before);
         QVERIFY(qAbs(after.value() - before.value()) < 20);

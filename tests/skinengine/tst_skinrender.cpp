@@ -80,7 +80,8 @@ void TestSkinRender::save(const QImage &image, const QString &name)
     if (dir.isEmpty())
         return;
     QDir().mkpath(dir);
-    const QString scale = QString::number(qApp->devicePixelRatio()).replace(QLatin1Char('.'), QLatin1Char('_'));
+    const QString scale =
+        QString::number(qApp->devicePixelRatio()).replace(QLatin1Char('.'), QLatin1Char('_'));
     QVERIFY(image.save(QStringLiteral("%1/%2-x%3.png").arg(dir, name, scale)));
 }
 
@@ -96,8 +97,10 @@ void TestSkinRender::schemeLooksDiffer()
              QStringLiteral("engine-main-%1-inactive").arg(QLatin1String(names[scheme - 1])));
         images.append(image);
     }
-    save(renderWindow(WindowKind::MenuWindow, 1, true), QStringLiteral("engine-menu-lightblue-active"));
-    save(renderWindow(WindowKind::TopAligned, 3, true), QStringLiteral("engine-aligned-green-active"));
+    save(renderWindow(WindowKind::MenuWindow, 1, true),
+         QStringLiteral("engine-menu-lightblue-active"));
+    save(renderWindow(WindowKind::TopAligned, 3, true),
+         QStringLiteral("engine-aligned-green-active"));
     const qreal dpr = images[0].devicePixelRatio();
     // Middle of the caption tab, and the window face under the controls.
     const QPoint tab(int(images[0].width() / 2), int(8 * dpr));
@@ -105,9 +108,13 @@ void TestSkinRender::schemeLooksDiffer()
     for (int a = 0; a < 3; ++a) {
         for (int b = a + 1; b < 3; ++b) {
             QVERIFY2(images[a].pixel(tab) != images[b].pixel(tab),
-                     qPrintable(QStringLiteral("schemes %1 and %2 share the caption colour").arg(a + 1).arg(b + 1)));
+                     qPrintable(QStringLiteral("schemes %1 and %2 share the caption colour")
+                                    .arg(a + 1)
+                                    .arg(b + 1)));
             QVERIFY2(images[a].pixel(face) != images[b].pixel(face),
-                     qPrintable(QStringLiteral("schemes %1 and %2 share the face colour").arg(a + 1).arg(b + 1)));
+                     qPrintable(QStringLiteral("schemes %1 and %2 share the face colour")
+                                    .arg(a + 1)
+                                    .arg(b + 1)));
         }
     }
     // Light Blue is the picture's own colour: the tab's row 8 of the band.
@@ -142,8 +149,8 @@ void TestSkinRender::frameIsCrispWithoutSeams()
 {
     QFETCH(int, kind);
     QFETCH(int, scheme);
-    const QImage image = renderWindow(WindowKind(kind), scheme, true)
-                             .convertToFormat(QImage::Format_RGB32);
+    const QImage image =
+        renderWindow(WindowKind(kind), scheme, true).convertToFormat(QImage::Format_RGB32);
     QVERIFY(!image.isNull());
     std::shared_ptr<const tavrelctl::SkinPicture> picture;
     QVERIFY(tavrelctl::SkinPicture::fromImage(
@@ -165,7 +172,9 @@ void TestSkinRender::frameIsCrispWithoutSeams()
             return true;
         QTest::qFail(qPrintable(QStringLiteral("%1 at device (%2, %3): %4 is no colour of the "
                                                "picture (blurred or a seam)")
-                                    .arg(QLatin1String(where)).arg(x).arg(y)
+                                    .arg(QLatin1String(where))
+                                    .arg(x)
+                                    .arg(y)
                                     .arg(QColor(c).name())),
                      __FILE__, __LINE__);
         return false;
