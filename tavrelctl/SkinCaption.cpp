@@ -146,12 +146,18 @@ void SkinCaption::paintEvent(QPaintEvent *)
         QFont font = m_frame->window()->font();
         font.setBold(true);
         p->setFont(font);
-        p->setPen(theme.swatch(look == SkinLayout::Active ? SkinLayout::ActiveCaptionTextSwatch
-                                                          : SkinLayout::InactiveCaptionTextSwatch));
         const Qt::Alignment align =
             Qt::AlignVCenter |
             (layout.marker(SkinLayout::TextAlign) != 0 ? Qt::AlignHCenter : Qt::AlignLeading);
         const QString elided = QFontMetrics(font).elidedText(title(), Qt::ElideRight, text.width());
+        // A soft shadow in the window text colour keeps light caption text
+        // readable on the light top rows of the tab.
+        QColor shadow = theme.swatch(SkinLayout::WindowTextSwatch);
+        shadow.setAlpha(120);
+        p->setPen(shadow);
+        p->drawText(text.translated(1, 1), int(align), elided);
+        p->setPen(theme.swatch(look == SkinLayout::Active ? SkinLayout::ActiveCaptionTextSwatch
+                                                          : SkinLayout::InactiveCaptionTextSwatch));
         p->drawText(text, int(align), elided);
     }
     painter.endLogical();
