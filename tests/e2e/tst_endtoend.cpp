@@ -282,6 +282,8 @@ void tst_EndToEnd::mainWindowIsSkinned()
                             .arg(captionMatch * 100, 0, 'f', 1)));
     const double windowMatch =
         shareLike(shot, geometry.topLeft(), ref.image(), QRect(QPoint(0, 0), ref.size()));
+    qInfo("caption like the reference in %.1f%% of its pixels, the whole window in %.1f%%",
+          captionMatch * 100, windowMatch * 100);
     QVERIFY2(windowMatch >= 0.9, qPrintable(QStringLiteral("window matches in %1% of its pixels")
                                                 .arg(windowMatch * 100, 0, 'f', 1)));
     // Nothing of a title bar above it: the server's black background.
@@ -329,6 +331,8 @@ void tst_EndToEnd::focusChangeColoursTextAndList()
     QVERIFY2(ctrlColor, qPrintable(m_x.lastError()));
 
     const SkinnedReference &ref = reference(FormKind::CtrlColor);
+    // Where the boxes are is taken from the reference: it must be the same window.
+    QCOMPARE(m_x.geometry(ctrlColor).size(), ref.size());
     const QRect text = ref.rect(QStringLiteral("Text1"));
     const QRect list = ref.rect(QStringLiteral("List1"));
     QVERIFY(!text.isEmpty() && !list.isEmpty());
