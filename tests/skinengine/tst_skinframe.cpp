@@ -96,6 +96,15 @@ bool sameState(const WindowState &a, const WindowState &b, QString *why)
     return true;
 }
 
+// Lets a real window manager finish framing or unframing the window (it
+// answers asynchronously); nothing to wait for on the offscreen platform.
+void settle()
+{
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        QTest::qWait(250);
+    QCoreApplication::processEvents();
+}
+
 void sendMouse(QWidget *target, QEvent::Type type, const QPoint &pos, Qt::MouseButtons buttons)
 {
     const QPointF global = target->mapToGlobal(QPointF(pos));
@@ -198,6 +207,7 @@ bool TestSkinFrame::showSkinned(WindowKind kind)
     m_window->show();
     if (!QTest::qWaitForWindowExposed(m_window.get()))
         return false;
+    settle();
     return applySkin(m_skin.get());
 }
 
@@ -218,12 +228,13 @@ void TestSkinFrame::applyAndRemoveRoundTrip()
     m_window->move(100, 80);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    settle();
     const WindowState before = WindowState::of(m_window.get());
     const QRect clientBefore = m_window->contentsRect();
     const QPoint outerBefore = m_window->frameGeometry().topLeft();
 
     QVERIFY(applySkin(m_skin.get()));
-    QCoreApplication::processEvents();
+    settle();
     const QMargins frame = m_skin->frame()->frameMargins();
     QCOMPARE(frame, QMargins(6, 25, 6, 6));
     const WindowState skinned = WindowState::of(m_window.get());
@@ -252,7 +263,7 @@ void TestSkinFrame::applyAndRemoveRoundTrip()
     QVERIFY2(sameState(skinned, WindowState::of(m_window.get()), &why), qPrintable(why));
 
     QVERIFY(removeSkin(m_skin.get()));
-    QCoreApplication::processEvents();
+    settle();
     QVERIFY2(sameState(before, WindowState::of(m_window.get()), &why), qPrintable(why));
     QVERIFY(!caption->isVisible());
     // Removing twice is harmless.
@@ -264,8 +275,10 @@ void TestSkinFrame::manyCyclesDoNotDrift()
 {
     QVERIFY(showSkinned(WindowKind::TopAligned));
     QVERIFY(removeSkin(m_skin.get()));
+    settle();
     const WindowState before = WindowState::of(m_window.get());
     QVERIFY(applySkin(m_skin.get()));
+    settle();
     const WindowState skinned = WindowState::of(m_window.get());
     QString why;
     for (int i = 0; i < 10000; ++i) {
@@ -274,13 +287,13 @@ void TestSkinFrame::manyCyclesDoNotDrift()
             QVERIFY(applySkin(m_skin.get()));
         QVERIFY(applySkin(m_skin.get()));
         if (i % 1000 == 0) {
-            QCoreApplication::processEvents();
+            settle();
             QVERIFY2(sameState(skinned, WindowState::of(m_window.get()), &why),
                      qPrintable(QStringLiteral("cycle %1: %2").arg(i).arg(why)));
         }
     }
     QVERIFY(removeSkin(m_skin.get()));
-    QCoreApplication::processEvents();
+    settle();
     QVERIFY2(sameState(before, WindowState::of(m_window.get()), &why), qPrintable(why));
 }
 
