@@ -32,7 +32,10 @@ private slots:
     void otherPictureGivesOtherLook();
 
 private:
-    QImage renderWindow(WindowKind kind, int scheme, bool active, const QByteArray &bitmap = {});
+    // `imageRatio` > 0: rendered into an image of that device pixel ratio
+    // instead of grabbed at the screen's.
+    QImage renderWindow(WindowKind kind, int scheme, bool active, const QByteArray &bitmap = {},
+                        qreal imageRatio = 0);
     void save(const QImage &image, const QString &name);
 };
 
@@ -44,7 +47,7 @@ void TestSkinRender::initTestCase()
 }
 
 QImage TestSkinRender::renderWindow(WindowKind kind, int scheme, bool active,
-                                    const QByteArray &bitmap)
+                                    const QByteArray &bitmap, qreal imageRatio)
 {
     std::unique_ptr<QWidget> window(createWindow(kind));
     std::unique_ptr<QWidget> other;
@@ -69,7 +72,15 @@ QImage TestSkinRender::renderWindow(WindowKind kind, int scheme, bool active,
             return QImage();
     }
     QCoreApplication::processEvents();
-    const QImage image = window->grab().toImage();
+    QImage image;
+    if (imageRatio > 0) {
+        image = QImage(window->size() * imageRatio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(imageRatio);
+        image.fill(Qt::black);
+        window->render(&image);
+    } else {
+        image = window->grab().toImage();
+    }
     skin.reset();
     return image;
 }
@@ -140,25 +151,37 @@ void TestSkinRender::frameIsCrispWithoutSeams_data()
 {
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("scheme");
-    QTest::newRow("fixed dialog, light blue") << int(WindowKind::FixedDialog) << 1;
-    QTest::newRow("sizable, dark blue") << int(WindowKind::Sizable) << 2;
-    QTest::newRow("menu window, green") << int(WindowKind::MenuWindow) << 3;
+    QTest::addColumn<qreal>("imageRatio");
+    QTest::newRow("fixed dialog, light blue") << int(WindowKind::FixedDialog) << 1 << 0.0;
+    QTest::newRow("sizable, dark blue") << int(WindowKind::Sizable) << 2 << 0.0;
+    QTest::newRow("menu window, green") << int(WindowKind::MenuWindow) << 3 << 0.0;
+    // Rendering into an image of another ratio than the screen's.
+    for (qreal ratio : {1.25, 1.5, 2.0, 3.0}) {
+        QTest::addRow("fixed dialog into an image at %g", ratio)
+            << int(WindowKind::FixedDialog) << 1 << ratio;
+        QTest::addRow("sizable into an image at %g", ratio)
+            << int(WindowKind::Sizable) << 3 << ratio;
+    }
 }
 
 void TestSkinRender::frameIsCrispWithoutSeams()
 {
     QFETCH(int, kind);
     QFETCH(int, scheme);
-    const QImage image =
-        renderWindow(WindowKind(kind), scheme, true).convertToFormat(QImage::Format_RGB32);
+    QFETCH(qreal, imageRatio);
+    const QImage image = renderWindow(WindowKind(kind), scheme, true, {}, imageRatio)
+                             .convertToFormat(QImage::Format_RGB32);
     QVERIFY(!image.isNull());
     std::shared_ptr<const tavrelctl::SkinPicture> picture;
     QVERIFY(tavrelctl::SkinPicture::fromImage(
         QImage::fromData(realPictureFile(), "BMP").convertToFormat(QImage::Format_Indexed8),
         &picture));
     QSet<QRgb> own;
+    // The colours of the frame's pieces (caption bands, tiles, glyphs); not
+    // the swatches, whose black would hide an unpainted gap.
     const QImage pieces = picture->theme(scheme).image();
-    for (int y = 0; y < pieces.height(); ++y)
+    const int piecesBottom = picture->layout().swatchCell(0).top() - 1;
+    for (int y = 0; y < piecesBottom; ++y)
         for (int x = 0; x < pieces.width(); ++x)
             own.insert(pieces.pixel(x, y) | 0xff000000);
 
