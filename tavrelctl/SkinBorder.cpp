@@ -25,7 +25,7 @@ SkinBorder::SkinBorder(Qt::Edge edge, const SkinFrame *frame, QWidget *window)
 
 Qt::Edges SkinBorder::resizeEdgesAt(const QPoint &pos) const
 {
-    if (!m_frame->isSizable())
+    if (!m_frame->isSizable() || m_frame->window()->isMaximized())
         return {};
     const QWidget *window = m_frame->window();
     return FrameDrag::edgesAt(mapTo(window, pos), window->size(), m_frame->resizeBand(),

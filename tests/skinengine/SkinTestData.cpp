@@ -46,7 +46,7 @@ void vline(QImage &image, int x, int y0, int y1)
 }
 } // namespace
 
-QImage syntheticPicture(QRgb accent, QRgb panel)
+QImage syntheticPicture(QRgb accent, QRgb panel, const QList<int> &markerValues)
 {
     QImage image(145, 162, QImage::Format_Indexed8);
     QList<QRgb> table(256, qRgb(0, 0, 0));
@@ -108,7 +108,7 @@ QImage syntheticPicture(QRgb accent, QRgb panel)
     hline(image, 75, 0, 98);
     for (int y : {91, 107, 123, 139})
         hline(image, y, 0, 60);
-    vline(image, 0, 0, 146);
+    vline(image, 0, 0, 145); // row 146 is the first marker row
     for (int x : {29, 43, 72, 101, 115, 144})
         vline(image, x, 0, 68);
     for (int x = 7; x <= 98; x += 7)
@@ -121,7 +121,8 @@ QImage syntheticPicture(QRgb accent, QRgb panel)
         image.setPixel(x, 144, Grid);
     for (int x = 0; x <= 140; x += 10)
         image.setPixel(x, 145, Grid);
-    const int markers[] = {0, 4, 25, 3, 3, 20, 25, 4, 0, 0, 25};
+    const QList<int> markers =
+        markerValues.size() == 11 ? markerValues : QList<int>{0, 4, 25, 3, 3, 20, 25, 4, 0, 0, 25};
     for (int i = 0; i < 11; ++i)
         image.setPixel(markers[i], 146 + i, Grid);
     return image;

@@ -27,7 +27,8 @@ QByteArray realPictureFile();
 // A picture with the skin picture's grid and markers but plain colours of
 // our own: `accent` for the caption tab and the glyph discs, `panel` for the
 // caption face, frame tiles and the first swatch.
-QImage syntheticPicture(QRgb accent, QRgb panel);
+// `markers` replaces the marker rows' values (eleven, in order) when given.
+QImage syntheticPicture(QRgb accent, QRgb panel, const QList<int> &markers = {});
 // An uncompressed 8-bit bitmap file of an indexed image.
 QByteArray bitmapFile(const QImage &indexed);
 

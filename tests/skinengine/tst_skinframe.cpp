@@ -152,6 +152,8 @@ private slots:
     void fixedWindowDoesNotResize();
     void followsMouseWhenPlatformCannotMove();
     void rightToLeftMirrorsCaption();
+    void markerRowsSetTheMetrics();
+    void minimizeButton();
     void windowDestroyedWhileSkinned_data();
     void windowDestroyedWhileSkinned();
 
@@ -706,6 +708,57 @@ void TestSkinFrame::rightToLeftMirrorsCaption()
     QTest::mouseClick(m_skin->frame()->caption()->childAt(buttons[1]->geometry().center()),
                       Qt::LeftButton);
     QTRY_VERIFY(m_window->isMaximized());
+}
+
+void TestSkinFrame::markerRowsSetTheMetrics()
+{
+    // Middle stretched, text top 2, text left 8, buttons at 4 with gaps of 6
+    // and 10 from the edge, fixed caption 20, icon gap 4, centred text,
+    // client inset 2, sizable caption 30.
+    const QList<int> markers{1, 2, 8, 4, 6, 10, 20, 4, 1, 2, 30};
+    const host::PropertyBag properties = storedProperties(
+        bitmapFile(syntheticPicture(qRgb(0, 90, 0), qRgb(230, 230, 230), markers)));
+    m_window.reset(createWindow(WindowKind::Sizable));
+    m_skin = loadSkin(m_window.get(), &m_events, properties);
+    QVERIFY(m_skin);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QVERIFY(applySkin(m_skin.get()));
+    const SkinFrame *frame = m_skin->frame();
+    QCOMPARE(frame->frameMargins(), QMargins(8, 32, 8, 8));
+    QCOMPARE(frame->caption()->height(), 30);
+    const int w = m_window->width();
+    const QList<SkinCaptionButton *> buttons = frame->buttons();
+    QCOMPARE(buttons[0]->geometry(), QRect(w - 10 - 14, 4, 14, 15));
+    QCOMPARE(buttons[1]->geometry().right(), buttons[0]->geometry().left() - 6 - 1);
+    const QRect title = frame->caption()->titleRect();
+    QVERIFY2(qAbs(title.center().x() - w / 2) <= 1,
+             qPrintable(QString::number(title.center().x())));
+    QCOMPARE(title.top(), 2);
+    QCOMPARE(m_window->findChild<QWidget *>(QStringLiteral("Text1"))->pos(), QPoint(18, 42));
+    // A caption taller than the short band takes the tall band's top rows.
+    QCOMPARE(frame->theme().captionSource(tavrelctl::SkinLayout::Active,
+                                          tavrelctl::SkinLayout::LeftEnd, 30),
+             QRect(1, 1, 28, 30));
+
+    // The fixed dialog's 20-row caption comes from the short band.
+    std::unique_ptr<QWidget> fixed(createWindow(WindowKind::FixedDialog));
+    auto skin = loadSkin(fixed.get(), nullptr, properties);
+    QVERIFY(skin && applySkin(skin.get()));
+    QCOMPARE(skin->frame()->captionHeight(), 20);
+    QCOMPARE(skin->frame()->theme().captionSource(tavrelctl::SkinLayout::Inactive,
+                                                  tavrelctl::SkinLayout::RightEnd, 20),
+             QRect(116, 44, 28, 20));
+    QCOMPARE(fixed->size(), QSize(371 + 16, 201 + 22 + 8));
+}
+
+void TestSkinFrame::minimizeButton()
+{
+    QVERIFY(showSkinned(WindowKind::MenuWindow));
+    SkinCaptionButton *minimize = m_skin->frame()->buttons().at(2);
+    QCOMPARE(minimize->accessibleName(), QStringLiteral("Minimize"));
+    QTest::mouseClick(minimize, Qt::LeftButton, {}, minimize->rect().center());
+    QTRY_VERIFY(m_window->isMinimized());
 }
 
 void TestSkinFrame::windowDestroyedWhileSkinned_data()
