@@ -56,6 +56,7 @@ done
 awk -v startup="$results/startup.txt" -v memory="$results/memory.txt" \
     -v machine="$(nproc) x $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')" \
     -v date="$(date -u '+%Y-%m-%d %H:%M UTC')" -v load="$(cut -d' ' -f1-3 /proc/loadavg)" \
+    -v commit="$(git rev-parse --short HEAD 2>/dev/null || echo unknown)$(git status --porcelain -- tavrelctl host 2>/dev/null | grep -q . && echo ' + local changes in tavrelctl/ or host/')" \
     -v reps="$reps" -F, '
 function us(v, unit) { return unit == "ns" ? v / 1000 : unit == "ms" ? v * 1000 : unit == "s" ? v * 1e6 : v }
 function median(list,   n, a, i, j, t) {
@@ -78,7 +79,7 @@ $col["name"] ~ /_median"?$/ {
 END {
   while ((getline line < startup) > 0) { split(line, f, " "); st[f[1]] = f[2] }
   while ((getline line < memory) > 0) { split(line, f, " "); mem[f[1], f[2]] = mem[f[1], f[2]] " " f[3] }
-  printf "Machine: %s; date: %s; load average at the end: %s\n", machine, date, load
+  printf "Machine: %s; date: %s; load average at the end: %s; tree: %s\n", machine, date, load, commit
   printf "Benchmarks: %s repetitions each, interleaved, medians; times in microseconds.\n\n", reps
   print "| figure | CPU us | wall us | target | ratio | |"
   print "|---|---:|---:|---|---:|---|"
