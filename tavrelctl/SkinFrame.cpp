@@ -118,9 +118,9 @@ void SkinFrame::apply()
     }
     computeMetrics();
     m_savedFocus = m_window->focusWidget();
-    m_placed = m_window->isVisible() &&
-               !(m_window->windowState() &
-                 (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
+    const bool placed = m_window->isVisible() &&
+                        !(m_window->windowState() &
+                          (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
     // The native frame's size as the window system reports it now; right
     // after RemoveSkin it may not have reported the new frame yet, and the
     // frame of the last time stands in.
@@ -139,7 +139,7 @@ void SkinFrame::apply()
     moveChildrenIn();
     // Placed by its client rectangle: the frame margins the window system
     // reports change only some time after the frame goes.
-    if (m_placed)
+    if (placed)
         m_window->setGeometry(QRect(outerTopLeft, m_window->size()));
     createHelpers();
     applyPalette();
@@ -156,7 +156,10 @@ void SkinFrame::remove()
         return;
     m_applied = false;
     m_savedFocus = m_window->focusWidget();
-    const bool placed = m_placed && m_window->isVisible() &&
+    // Also for a window skinned before it was first shown (its native frame
+    // still unknown): the client rectangle is then asked for explicitly, so
+    // that the window system and Qt agree on it when the frame comes back.
+    const bool placed = m_window->isVisible() &&
                         !(m_window->windowState() &
                           (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
     const QPoint outerTopLeft = m_window->geometry().topLeft();

@@ -113,7 +113,6 @@ private:
     QList<ChildRecord> m_children;
     QList<PaletteRecord> m_palette;
     QPointer<QWidget> m_savedFocus;
-    bool m_placed = false;
     QPoint m_nativeOffset; // client top-left from the native frame's outer top-left
     bool m_resized = false;
     QSize m_sizeBefore, m_sizeAfter;
