@@ -132,6 +132,7 @@ private slots:
     void applyBeforeShow();
     void mainWindowMenuBarMovesBelowCaption();
     void controlMovedWhileSkinnedKeepsItsMove();
+    void focusAndStateKept();
 
     void coloursFollowSkinAndComeBack();
     void coloursTheWindowSetsAreKept();
@@ -338,6 +339,31 @@ void TestSkinFrame::controlMovedWhileSkinnedKeepsItsMove()
     button->move(button->pos() + QPoint(10, 5));
     QVERIFY(removeSkin(m_skin.get()));
     QCOMPARE(button->pos(), QPoint(270, 155));
+}
+
+void TestSkinFrame::focusAndStateKept()
+{
+    QVERIFY(showSkinned(WindowKind::Sizable));
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    auto *list = m_window->findChild<QWidget *>(QStringLiteral("List1"));
+    list->setFocus();
+    QVERIFY(removeSkin(m_skin.get()));
+    QCOMPARE(QApplication::focusWidget(), list);
+    QVERIFY(applySkin(m_skin.get()));
+    QCOMPARE(QApplication::focusWidget(), list);
+
+    // A maximised window stays maximised, with the skin on and off.
+    m_window->showMaximized();
+    QTRY_VERIFY(m_window->isMaximized());
+    const QRect maximised = m_window->geometry();
+    QVERIFY(removeSkin(m_skin.get()));
+    QVERIFY(m_window->isMaximized());
+    QVERIFY(applySkin(m_skin.get()));
+    QVERIFY(m_window->isMaximized());
+    QCOMPARE(m_window->geometry(), maximised);
+    QCOMPARE(m_skin->frame()->caption()->width(), maximised.width());
+    QCOMPARE(QApplication::focusWidget(), list);
 }
 
 void TestSkinFrame::coloursFollowSkinAndComeBack()
