@@ -163,6 +163,13 @@ Status decodeBitmap(const QByteArray &file, QImage *image)
     const quint32 coloursUsed = u32At(file, 46);
     if (coloursUsed > 256)
         return invalid(QStringLiteral("bitmap: colours used %1 is more than 256").arg(coloursUsed));
+    const quint32 coloursImportant = u32At(file, 50);
+    if (coloursImportant > (coloursUsed == 0 ? 256u : coloursUsed)) {
+        return invalid(QStringLiteral("bitmap: important colours %1 is more than the %2 colours of "
+                                      "the palette")
+                           .arg(coloursImportant)
+                           .arg(coloursUsed == 0 ? 256u : coloursUsed));
+    }
 
     const qint64 paletteEntries = coloursUsed == 0 ? 256 : coloursUsed;
     const qint64 paletteEnd = kFileHeaderSize + kInfoHeaderSize + 4 * paletteEntries;
@@ -219,6 +226,23 @@ Status decodeBitmap(const QByteArray &file, QImage *image)
         decoded = decoded.convertToFormat(QImage::Format_Indexed8, table);
         if (decoded.isNull())
             return invalid(QStringLiteral("bitmap: cannot keep the image's palette"));
+    }
+    // A shorter palette leaves indices that name no colour; whoever reads the
+    // pixels later would look them up past the end of the colour table.
+    if (decoded.colorCount() < 256) {
+        for (int y = 0; y < height; ++y) {
+            const uchar *row = decoded.constScanLine(y);
+            for (int x = 0; x < width; ++x) {
+                if (row[x] >= decoded.colorCount()) {
+                    return invalid(QStringLiteral("bitmap: pixel (%1, %2) uses colour %3 of a "
+                                                  "%4-colour palette")
+                                       .arg(x)
+                                       .arg(y)
+                                       .arg(row[x])
+                                       .arg(decoded.colorCount()));
+                }
+            }
+        }
     }
     if (image)
         *image = decoded;
