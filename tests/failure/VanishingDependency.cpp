@@ -1,0 +1,10 @@
+#include "VanishingDependency.h"
+
+namespace testing {
+
+bool vanishingDependencyPresent()
+{
+    return true;
+}
+
+} // namespace testing

@@ -1,0 +1,150 @@
+// The real executable, copied into a folder of its own with a components/
+// folder that holds what each case needs: a component that fails, a library
+// that cannot be loaded, files that are no library at all. Every case ends
+// the process normally (no crash) with the failure status, and stderr names
+// the fault.
+#include <FailureReporter.h>
+#include <TestSupport.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// What goes into components/: a file name and where its bytes come from.
+struct ComponentFile
+{
+    QString name;
+    QByteArray bytes;
+};
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray brokenPlugin()
+{
+    return readFile(QStringLiteral(TAVREL_TEST_PLUGIN_DIR "/BrokenCtl.so"));
+}
+
+QByteArray brokenPluginDependency()
+{
+    return readFile(QStringLiteral(TAVREL_TEST_PLUGIN_DIR "/libtavrel_vanishing.so"));
+}
+
+QByteArray garbage(int size)
+{
+    QRandomGenerator random(quint32(size) * 7919u);
+    QByteArray bytes(size, '\0');
+    for (char &c : bytes)
+        c = char(random.bounded(256));
+    return bytes;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<ComponentFile>)
+
+class tst_FailureProcess : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void failureEndsTheProcess_data();
+    void failureEndsTheProcess();
+};
+
+void tst_FailureProcess::initTestCase()
+{
+    QVERIFY(!brokenPlugin().isEmpty());
+    QVERIFY(!brokenPluginDependency().isEmpty());
+    QVERIFY(QFile::exists(testing::applicationPath()));
+}
+
+void tst_FailureProcess::failureEndsTheProcess_data()
+{
+    QTest::addColumn<QList<ComponentFile>>("files");
+    QTest::addColumn<QByteArray>("fault");
+    QTest::addColumn<QStringList>("named");
+
+    const ComponentFile broken{QStringLiteral("BrokenCtl.so"), brokenPlugin()};
+    const ComponentFile dependency{QStringLiteral("libtavrel_vanishing.so"), brokenPluginDependency()};
+    const QByteArray real = readFile(QStringLiteral(TAVREL_REAL_PLUGIN));
+
+    QTest::newRow("ApplySkin fails") << QList<ComponentFile>{broken, dependency} << QByteArray("applyskin")
+                                     << QStringList{"0x80004005", "method call 0x6003000C of TavrelSkin1",
+                                                    "the broken component cannot skin"};
+    QTest::newRow("unknown member id")
+        << QList<ComponentFile>{broken, dependency} << QByteArray("member")
+        << QStringList{"0x80020003", "method call 0x6003000C of TavrelSkin1", "no member with id 0x6003000C"};
+    QTest::newRow("wrong variant type")
+        << QList<ComponentFile>{broken, dependency} << QByteArray("type")
+        << QStringList{"0x80020005", "method call 0x6003000C of TavrelSkin1", "wants a VT_BSTR argument"};
+    QTest::newRow("component refuses its properties")
+        << QList<ComponentFile>{broken, dependency} << QByteArray("load")
+        << QStringList{"0x800A01E1", "cannot create TavrelSkin1 (TavrelCtl.TavrelSkin)",
+                       "refuses its skin picture"};
+    QTest::newRow("component library cannot be loaded")
+        << QList<ComponentFile>{broken} << QByteArray()
+        << QStringList{"0x8007007E", "BrokenCtl.so' for class 'TavrelCtl.TavrelSkin' could not be loaded",
+                       "libtavrel_vanishing.so"};
+    QTest::newRow("component folder empty") << QList<ComponentFile>{} << QByteArray()
+                                            << QStringList{"0x80040154", "'TavrelCtl.TavrelSkin' is not registered"};
+    QTest::newRow("garbage named like the component")
+        << QList<ComponentFile>{{QStringLiteral("TavrelCtl.so"), garbage(4096)}} << QByteArray()
+        << QStringList{"0x80040154", "'TavrelCtl.TavrelSkin' is not registered"};
+    QTest::newRow("empty file named like the component")
+        << QList<ComponentFile>{{QStringLiteral("TavrelCtl.so"), QByteArray()}} << QByteArray()
+        << QStringList{"0x80040154", "'TavrelCtl.TavrelSkin' is not registered"};
+    QTest::newRow("component library cut short")
+        << QList<ComponentFile>{{QStringLiteral("TavrelCtl.so"), real.left(100000)}} << QByteArray()
+        << QStringList{"0x80040154", "'TavrelCtl.TavrelSkin' is not registered"};
+    QTest::newRow("garbage is skipped, the next library found")
+        << QList<ComponentFile>{{QStringLiteral("AaaCtl.so"), garbage(70000)}, broken, dependency}
+        << QByteArray("applyskin") << QStringList{"0x80004005", "the broken component cannot skin"};
+}
+
+void tst_FailureProcess::failureEndsTheProcess()
+{
+    QFETCH(QList<ComponentFile>, files);
+    QFETCH(QByteArray, fault);
+    QFETCH(QStringList, named);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString exe = dir.filePath(QStringLiteral("tavrelsample"));
+    QVERIFY(QFile::copy(testing::applicationPath(), exe));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("components")));
+    for (const ComponentFile &file : std::as_const(files)) {
+        QFile out(dir.filePath(QStringLiteral("components/") + file.name));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        QCOMPARE(out.write(file.bytes), qint64(file.bytes.size()));
+    }
+
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.remove(QStringLiteral("LD_LIBRARY_PATH"));
+    if (fault.isEmpty())
+        env.remove(QStringLiteral("TAVREL_BROKEN_FAULT"));
+    else
+        env.insert(QStringLiteral("TAVREL_BROKEN_FAULT"), QString::fromLatin1(fault));
+    p.setProcessEnvironment(env);
+    p.start(exe, {});
+    QVERIFY(p.waitForFinished(60000));
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    QVERIFY2(p.exitStatus() == QProcess::NormalExit, qPrintable(err));
+    QVERIFY2(p.exitCode() == app::FailureReporter::ExitCode, qPrintable(err));
+    QVERIFY2(err.contains(QLatin1String("tavrelsample: unhandled error")), qPrintable(err));
+    for (const QString &part : std::as_const(named))
+        QVERIFY2(err.contains(part), qPrintable(err));
+}
+
+QTEST_MAIN(tst_FailureProcess)
+#include "tst_failureprocess.moc"
