@@ -64,19 +64,16 @@ Status ComponentHost::findFactory(const QString &className, ComponentFactory **f
             const QString fullPath = dir.absoluteFilePath(file);
             if (!QLibrary::isLibrary(fullPath))
                 continue;
-            // The loader is never deleted: the library stays loaded while any
+            // The library is never unloaded: it stays loaded while any
             // component it made may still exist.
-            auto *loader = new QPluginLoader(fullPath);
+            auto loader = std::make_unique<QPluginLoader>(fullPath);
             const QJsonObject meta = loader->metaData().value(QLatin1String("MetaData")).toObject();
             const QJsonArray names = meta.value(QLatin1String("classNames")).toArray();
-            if (!names.contains(className)) {
-                delete loader;
+            if (!names.contains(className))
                 continue;
-            }
             QObject *root = loader->instance();
             if (!root) {
                 const QString why = loader->errorString();
-                delete loader;
                 return Status::failure(StatusCode::ComponentLoadFailed,
                                        QStringLiteral("component library '%1' for class '%2' "
                                                       "could not be loaded: %3")
@@ -89,6 +86,7 @@ Status ComponentHost::findFactory(const QString &className, ComponentFactory **f
                                                       "no component factory")
                                            .arg(fullPath, className));
             }
+            m_loaders.push_back(std::move(loader));
             for (const QString &provided : f->classNames())
                 m_factories.insert(provided, f);
             *factory = f;

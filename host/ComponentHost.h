@@ -6,6 +6,8 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 QT_BEGIN_NAMESPACE
 class QPluginLoader;
@@ -44,6 +46,9 @@ private:
     QStringList m_searchPaths;
     QHash<QString, Creator> m_registered;
     QHash<QString, ComponentFactory *> m_factories;
+    // The loaders of the libraries in use; destroying a loader leaves its
+    // library loaded.
+    std::vector<std::unique_ptr<QPluginLoader>> m_loaders;
 };
 
 } // namespace host
