@@ -12,7 +12,16 @@ Form::Form(QObject *parent) : QObject(parent) {}
 
 Form::~Form()
 {
-    delete m_window.data();
+    QWidget *window = m_window.data();
+    if (!window)
+        return;
+    // The derived window class is already destroyed: what the controls and
+    // the component still signal while the window dies (a list box clears
+    // its selection) must reach none of its handlers.
+    m_skin.onFocusChange([](qint16 &) {});
+    for (QObject *child : window->findChildren<QObject *>())
+        QObject::disconnect(child, nullptr, window, nullptr);
+    delete window;
 }
 
 void Form::raiseNoControl(const QString &name) const
