@@ -98,4 +98,16 @@ void FrameDrag::release()
     m_following = false;
 }
 
+void FrameDrag::track(QWidget *frameWidget, const QPoint &globalPos, Qt::Edges edgesUnderMouse)
+{
+    if (m_following) {
+        moveTo(globalPos);
+        return;
+    }
+    if (edgesUnderMouse)
+        frameWidget->setCursor(cursorFor(edgesUnderMouse));
+    else
+        frameWidget->unsetCursor();
+}
+
 } // namespace tavrelctl

@@ -24,6 +24,10 @@ public:
     // `edges` empty: move the window.
     void press(QWidget *window, Qt::Edges edges, const QPoint &globalPos);
     void moveTo(const QPoint &globalPos);
+    // The mouse moved over `frameWidget` with the button up or held:
+    // follows a drag the platform left to us, or shows the resize cursor
+    // for `edgesUnderMouse`.
+    void track(QWidget *frameWidget, const QPoint &globalPos, Qt::Edges edgesUnderMouse);
     void release();
     bool isFollowing() const { return m_following; }
 

@@ -70,15 +70,8 @@ void SkinBorder::mousePressEvent(QMouseEvent *event)
 
 void SkinBorder::mouseMoveEvent(QMouseEvent *event)
 {
-    if (m_drag.isFollowing()) {
-        m_drag.moveTo(event->globalPosition().toPoint());
-        return;
-    }
-    const Qt::Edges edges = resizeEdgesAt(event->position().toPoint());
-    if (edges)
-        setCursor(FrameDrag::cursorFor(edges));
-    else
-        unsetCursor();
+    m_drag.track(this, event->globalPosition().toPoint(),
+                 resizeEdgesAt(event->position().toPoint()));
 }
 
 void SkinBorder::mouseReleaseEvent(QMouseEvent *event)

@@ -189,15 +189,8 @@ void SkinCaption::mousePressEvent(QMouseEvent *event)
 
 void SkinCaption::mouseMoveEvent(QMouseEvent *event)
 {
-    if (m_drag.isFollowing()) {
-        m_drag.moveTo(event->globalPosition().toPoint());
-        return;
-    }
-    const Qt::Edges edges = resizeEdgesAt(event->position().toPoint());
-    if (edges)
-        setCursor(FrameDrag::cursorFor(edges));
-    else
-        unsetCursor();
+    m_drag.track(this, event->globalPosition().toPoint(),
+                 resizeEdgesAt(event->position().toPoint()));
 }
 
 void SkinCaption::mouseReleaseEvent(QMouseEvent *event)
