@@ -361,33 +361,7 @@ void SkinFrame::updateLook()
 
 QPalette SkinFrame::schemePalette() const
 {
-    const SkinTheme &t = theme();
-    auto c = [&t](SkinLayout::Swatch s) { return t.swatch(s); };
-    QPalette palette;
-    const QColor button = c(SkinLayout::ButtonSwatch);
-    for (QPalette::ColorGroup group : PaletteGroups) {
-        // Backgrounds in every group, so disabled controls sit on the skin's
-        // face; the disabled text colours stay the platform's.
-        palette.setColor(group, QPalette::Window, c(SkinLayout::WindowSwatch));
-        palette.setColor(group, QPalette::Button, button);
-        palette.setColor(group, QPalette::Base, c(SkinLayout::BaseSwatch));
-        palette.setColor(group, QPalette::AlternateBase, c(SkinLayout::AlternateBaseSwatch));
-        palette.setColor(group, QPalette::Light, button.lighter(150));
-        palette.setColor(group, QPalette::Midlight, button.lighter(115));
-        palette.setColor(group, QPalette::Mid, button.darker(150));
-        palette.setColor(group, QPalette::Dark, button.darker(200));
-        if (group == QPalette::Disabled)
-            continue;
-        palette.setColor(group, QPalette::WindowText, c(SkinLayout::WindowTextSwatch));
-        palette.setColor(group, QPalette::ButtonText, c(SkinLayout::ButtonTextSwatch));
-        palette.setColor(group, QPalette::Text, c(SkinLayout::TextSwatch));
-        palette.setColor(group, QPalette::Highlight, c(SkinLayout::HighlightSwatch));
-        palette.setColor(group, QPalette::HighlightedText, c(SkinLayout::HighlightedTextSwatch));
-        palette.setColor(group, QPalette::Link, c(SkinLayout::LinkSwatch));
-        palette.setColor(group, QPalette::LinkVisited, c(SkinLayout::LinkVisitedSwatch));
-        palette.setColor(group, QPalette::ToolTipText, c(SkinLayout::ToolTipTextSwatch));
-    }
-    return palette;
+    return theme().controlPalette();
 }
 
 void SkinFrame::applyPalette()

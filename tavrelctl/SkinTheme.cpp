@@ -1,5 +1,7 @@
 #include "SkinTheme.h"
 
+#include <QPalette>
+
 #include "SkinScheme.h"
 
 namespace tavrelctl {
@@ -64,6 +66,39 @@ QPixmap SkinTheme::devicePiece(const QRect &source, const QSize &deviceSize) con
     const QPixmap pixmap = QPixmap::fromImage(piece);
     m_pieces.insert(key, pixmap);
     return pixmap;
+}
+
+const QPalette &SkinTheme::controlPalette() const
+{
+    if (m_palette)
+        return *m_palette;
+    auto c = [this](SkinLayout::Swatch s) { return swatch(s); };
+    QPalette palette;
+    const QColor button = c(SkinLayout::ButtonSwatch);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        // Backgrounds in every group, so disabled controls sit on the skin's
+        // face; the disabled text colours stay the platform's.
+        palette.setColor(group, QPalette::Window, c(SkinLayout::WindowSwatch));
+        palette.setColor(group, QPalette::Button, button);
+        palette.setColor(group, QPalette::Base, c(SkinLayout::BaseSwatch));
+        palette.setColor(group, QPalette::AlternateBase, c(SkinLayout::AlternateBaseSwatch));
+        palette.setColor(group, QPalette::Light, button.lighter(150));
+        palette.setColor(group, QPalette::Midlight, button.lighter(115));
+        palette.setColor(group, QPalette::Mid, button.darker(150));
+        palette.setColor(group, QPalette::Dark, button.darker(200));
+        if (group == QPalette::Disabled)
+            continue;
+        palette.setColor(group, QPalette::WindowText, c(SkinLayout::WindowTextSwatch));
+        palette.setColor(group, QPalette::ButtonText, c(SkinLayout::ButtonTextSwatch));
+        palette.setColor(group, QPalette::Text, c(SkinLayout::TextSwatch));
+        palette.setColor(group, QPalette::Highlight, c(SkinLayout::HighlightSwatch));
+        palette.setColor(group, QPalette::HighlightedText, c(SkinLayout::HighlightedTextSwatch));
+        palette.setColor(group, QPalette::Link, c(SkinLayout::LinkSwatch));
+        palette.setColor(group, QPalette::LinkVisited, c(SkinLayout::LinkVisitedSwatch));
+        palette.setColor(group, QPalette::ToolTipText, c(SkinLayout::ToolTipTextSwatch));
+    }
+    m_palette = palette;
+    return *m_palette;
 }
 
 } // namespace tavrelctl

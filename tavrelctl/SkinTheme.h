@@ -5,7 +5,10 @@
 #include <QColor>
 #include <QHash>
 #include <QImage>
+#include <QPalette>
 #include <QPixmap>
+
+#include <optional>
 
 #include <utility>
 
@@ -27,6 +30,9 @@ public:
     // made transparent).
     const QImage &image() const { return m_image; }
     QColor swatch(SkinLayout::Swatch swatch) const;
+    // The palette the skin gives a window's controls in this scheme, from
+    // the swatches; built on first use.
+    const QPalette &controlPalette() const;
 
     // The caption band rows a caption of `height` pixels draws from.
     QRect captionSource(SkinLayout::Look look, SkinLayout::BandPart part, int height) const;
@@ -45,6 +51,7 @@ private:
     const SkinLayout m_layout;
     QImage m_image;
     mutable QHash<std::pair<quint64, quint64>, QPixmap> m_pieces;
+    mutable std::optional<QPalette> m_palette;
 };
 
 } // namespace tavrelctl
