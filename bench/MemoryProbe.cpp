@@ -7,6 +7,7 @@
 #include "UnskinnedComponent.h"
 
 #include <FailureReporter.h>
+#include <Startup.h>
 #include <Form.h>
 #include <FormSettings.h>
 #include <WindowRegistry.h>
@@ -49,12 +50,7 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tavrel Sample"));
-    QApplication::setFont(forms::FormSettings::standardDialogFont());
-    const QIcon appIcon(QStringLiteral(":/app/tavrelsample.ico"));
-    if (!appIcon.isNull())
-        QApplication::setWindowIcon(appIcon);
-    QApplication::setQuitOnLastWindowClosed(false);
+    app::Startup::configure(application);
     if (!skinned)
         bench::UnskinnedComponent::install();
     app::FailureReporter::install();

@@ -9,14 +9,11 @@
 #include "UnskinnedComponent.h"
 
 #include <DisplayCheck.h>
-#include <ErrorBoundary.h>
 #include <FailureReporter.h>
-#include <Form.h>
-#include <FormSettings.h>
+#include <Startup.h>
 #include <WindowRegistry.h>
 
 #include <QApplication>
-#include <QIcon>
 #include <QTimer>
 
 #include <cstdio>
@@ -39,14 +36,7 @@ int main(int argc, char **argv)
     }
 
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tavrel Sample"));
-    QApplication::setOrganizationName(QStringLiteral("Tavrel"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0.0.0"));
-    QApplication::setFont(forms::FormSettings::standardDialogFont());
-    const QIcon appIcon(QStringLiteral(":/app/tavrelsample.ico"));
-    if (!appIcon.isNull())
-        QApplication::setWindowIcon(appIcon);
-    QApplication::setQuitOnLastWindowClosed(false);
+    app::Startup::configure(application);
 
     if (!skinned)
         bench::UnskinnedComponent::install();
@@ -54,13 +44,8 @@ int main(int argc, char **argv)
     watcher.setOnAllPainted([] { QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection); });
     QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(3); });
 
-    app::FailureReporter::install();
     app::WindowRegistry registry;
-    QObject::connect(
-        &registry, &app::WindowRegistry::lastWindowUnloaded, &application,
-        [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
-
-    if (!host::ErrorBoundary::run([&] { registry.form(forms::FormKind::Main).show(); }))
+    if (!app::Startup::showMainWindow(registry))
         return app::FailureReporter::ExitCode;
     const int status = application.exec();
     if (status == 3)
