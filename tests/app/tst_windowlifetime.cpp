@@ -49,10 +49,7 @@ private:
 void tst_WindowLifetime::init()
 {
     RecordingComponent::install();
-    app::FailureReporter::install();
-    app::FailureReporter::clear();
-    m_reports.clear();
-    app::FailureReporter::setPresenter([this](const QString &, const QString &text) { m_reports << text; });
+    testing::captureReports(&m_reports);
     m_registry = std::make_unique<app::WindowRegistry>();
 }
 
@@ -60,7 +57,7 @@ void tst_WindowLifetime::cleanup()
 {
     m_registry.reset();
     testing::processDeferredDeletes();
-    app::FailureReporter::resetPresenter();
+    testing::stopCapturingReports();
     RecordingComponent::uninstall();
     QVERIFY(QApplication::topLevelWidgets().isEmpty() ||
             std::none_of(QApplication::topLevelWidgets().cbegin(), QApplication::topLevelWidgets().cend(),

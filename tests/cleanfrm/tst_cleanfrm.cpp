@@ -96,11 +96,7 @@ private:
 void tst_CleanFrm::init()
 {
     RecordingComponent::install();
-    app::FailureReporter::install();
-    app::FailureReporter::clear();
-    m_reports.clear();
-    app::FailureReporter::setPresenter(
-        [this](const QString &, const QString &t) { m_reports << t; });
+    testing::captureReports(&m_reports);
     m_registry = std::make_unique<app::WindowRegistry>();
 }
 
@@ -109,7 +105,7 @@ void tst_CleanFrm::cleanup()
     QVERIFY2(m_reports.isEmpty(), qPrintable(m_reports.join(QLatin1Char('\n'))));
     m_registry.reset();
     testing::processDeferredDeletes();
-    app::FailureReporter::resetPresenter();
+    testing::stopCapturingReports();
     RecordingComponent::uninstall();
     for (QWidget *w : QApplication::topLevelWidgets())
         QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));

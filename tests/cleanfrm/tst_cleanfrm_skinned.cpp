@@ -64,11 +64,7 @@ void tst_CleanFrmSkinned::initTestCase()
 
 void tst_CleanFrmSkinned::init()
 {
-    app::FailureReporter::install();
-    app::FailureReporter::clear();
-    m_reports.clear();
-    app::FailureReporter::setPresenter(
-        [this](const QString &, const QString &t) { m_reports << t; });
+    testing::captureReports(&m_reports);
     m_registry = std::make_unique<app::WindowRegistry>();
 }
 
@@ -77,7 +73,7 @@ void tst_CleanFrmSkinned::cleanup()
     QVERIFY2(m_reports.isEmpty(), qPrintable(m_reports.join(QLatin1Char('\n'))));
     m_registry.reset();
     testing::processDeferredDeletes();
-    app::FailureReporter::resetPresenter();
+    testing::stopCapturingReports();
 }
 
 QWidget *tst_CleanFrmSkinned::skinPart(const char *name)

@@ -101,11 +101,7 @@ private:
 void tst_CtrlColorFrm::init()
 {
     RecordingComponent::install();
-    app::FailureReporter::install();
-    app::FailureReporter::clear();
-    m_reports.clear();
-    app::FailureReporter::setPresenter(
-        [this](const QString &, const QString &t) { m_reports << t; });
+    testing::captureReports(&m_reports);
     m_registry = std::make_unique<app::WindowRegistry>();
     main().show();
     QVERIFY(QTest::qWaitForWindowExposed(main().window()));
@@ -119,7 +115,7 @@ void tst_CtrlColorFrm::cleanup()
     QVERIFY2(m_reports.isEmpty(), qPrintable(m_reports.join(QLatin1Char('\n'))));
     m_registry.reset();
     testing::processDeferredDeletes();
-    app::FailureReporter::resetPresenter();
+    testing::stopCapturingReports();
     RecordingComponent::uninstall();
 }
 

@@ -77,11 +77,7 @@ void tst_CtrlColorFrmSkinned::initTestCase()
 
 void tst_CtrlColorFrmSkinned::init()
 {
-    app::FailureReporter::install();
-    app::FailureReporter::clear();
-    m_reports.clear();
-    app::FailureReporter::setPresenter(
-        [this](const QString &, const QString &t) { m_reports << t; });
+    testing::captureReports(&m_reports);
     m_registry = std::make_unique<app::WindowRegistry>();
     const bool ran = host::ErrorBoundary::run([this] { main().show(); });
     QVERIFY2(ran, qPrintable(m_reports.join(QLatin1Char('\n'))));
@@ -94,7 +90,7 @@ void tst_CtrlColorFrmSkinned::cleanup()
     QVERIFY2(m_reports.isEmpty(), qPrintable(m_reports.join(QLatin1Char('\n'))));
     m_registry.reset();
     testing::processDeferredDeletes();
-    app::FailureReporter::resetPresenter();
+    testing::stopCapturingReports();
 }
 
 void tst_CtrlColorFrmSkinned::openDemo()

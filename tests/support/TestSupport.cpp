@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <FailureReporter.h>
 #include <FormSettings.h>
 
 #include <QApplication>
@@ -38,6 +39,20 @@ static int countTopLevels()
             ++n;
     }
     return n;
+}
+
+void captureReports(QStringList *reports)
+{
+    reports->clear();
+    app::FailureReporter::install();
+    app::FailureReporter::clear();
+    app::FailureReporter::setPresenter(
+        [reports](const QString &, const QString &text) { reports->append(text); });
+}
+
+void stopCapturingReports()
+{
+    app::FailureReporter::resetPresenter();
 }
 
 void processDeferredDeletes()

@@ -24,6 +24,11 @@ private:
     int m_before;
 };
 
+// Routes unhandled failures to `reports` (cleared first) instead of a
+// message box, until stopCapturingReports().
+void captureReports(QStringList *reports);
+void stopCapturingReports();
+
 // Runs deferred deletes now.
 void processDeferredDeletes();
 
