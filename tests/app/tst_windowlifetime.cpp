@@ -36,6 +36,7 @@ private slots:
     void exitLeavesOtherWindowsOpen_data();
     void exitLeavesOtherWindowsOpen();
     void secondaryWindowsHaveNoOwner();
+    void everyWindowGetsTheSameStoredProperties();
     void failingLoadIsReportedAndShowsNothing();
     void failingCallInHandlerIsReported();
 
@@ -204,6 +205,36 @@ void tst_WindowLifetime::secondaryWindowsHaveNoOwner()
         QVERIFY(!w->isModal());
         QCOMPARE(w->windowModality(), Qt::NonModal);
     }
+}
+
+void tst_WindowLifetime::everyWindowGetsTheSameStoredProperties()
+{
+    Form &main = m_registry->form(FormKind::Main);
+    main.show();
+    clickCommand(main, "Command3");
+    clickCommand(main, "Command1");
+    const QStringList windows{"MainFrm", "CtrlColorFrm", "CleanFrm"};
+    QList<QByteArray> pictures;
+    for (const QString &name : windows) {
+        RecordingComponent *c = RecordingComponent::on(name);
+        QVERIFY2(c, qPrintable(name));
+        QCOMPARE(c->properties().names(), (QStringList{"_extentx", "_extenty", "skinpicture"}));
+        QCOMPARE(c->properties().value(QStringLiteral("_extentx")), host::Variant::fromI4(1111));
+        QCOMPARE(c->properties().value(QStringLiteral("_extenty")), host::Variant::fromI4(953));
+        pictures << c->properties().value(QStringLiteral("skinpicture")).toBlob();
+    }
+    QCOMPARE(pictures.at(1), pictures.at(0));
+    QCOMPARE(pictures.at(2), pictures.at(0));
+
+    // The picture class id, then the stream: "lt", two zero bytes, the byte
+    // count 25054 little-endian and the bitmap file itself.
+    const QByteArray stored = pictures.at(0);
+    const QByteArray classId = QByteArray::fromHex("0452E30B918FCE119DE300AA004BB851");
+    QCOMPARE(stored.size(), 16 + 8 + 25054);
+    QCOMPARE(stored.left(16), classId);
+    QCOMPARE(stored.mid(16, 4), QByteArray("lt\0\0", 4));
+    QCOMPARE(stored.mid(20, 4), QByteArray::fromHex("DE610000"));
+    QCOMPARE(stored.mid(24, 2), QByteArray("BM"));
 }
 
 void tst_WindowLifetime::failingLoadIsReportedAndShowsNothing()
