@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libbenchmark-dev
   fonts-liberation fonts-dejavu-core
-  xvfb xauth openbox xdotool x11-utils imagemagick
+  xvfb xauth openbox xfwm4 icewm fluxbox dbus-daemon xdotool x11-utils imagemagick
   binutils-mingw-w64-x86-64
   clang libclang-rt-14-dev
 )

@@ -10,16 +10,41 @@
 #include <sys/prctl.h>
 
 #include <csignal>
+#include <optional>
 
 namespace e2e {
 
 namespace {
 const QStringList &tools()
 {
-    static const QStringList names{QStringLiteral("Xvfb"), QStringLiteral("openbox"),
-                                   QStringLiteral("xdotool"), QStringLiteral("xprop"),
-                                   QStringLiteral("import")};
+    static const QStringList names{QStringLiteral("Xvfb"), QStringLiteral("xdotool"),
+                                   QStringLiteral("xprop"), QStringLiteral("import")};
     return names;
+}
+
+// How each window manager is started: xfwm4 wants a session bus of its own.
+struct WindowManagerCommand
+{
+    QString program;
+    QStringList arguments;
+    QStringList needs;
+};
+
+std::optional<WindowManagerCommand> windowManagerCommand(const QString &name)
+{
+    if (name == QLatin1String("openbox"))
+        return WindowManagerCommand{name, {QStringLiteral("--sm-disable")}, {name}};
+    if (name == QLatin1String("xfwm4")) {
+        return WindowManagerCommand{QStringLiteral("dbus-run-session"),
+                                    {QStringLiteral("--"), name, QStringLiteral("--compositor=off"),
+                                     QStringLiteral("--sm-client-disable")},
+                                    {QStringLiteral("dbus-run-session"), name}};
+    }
+    if (name == QLatin1String("icewm"))
+        return WindowManagerCommand{name, {}, {name}};
+    if (name == QLatin1String("fluxbox"))
+        return WindowManagerCommand{name, {}, {name}};
+    return std::nullopt;
 }
 
 // The server, the window manager and the application go when the test
@@ -48,18 +73,35 @@ XSession::~XSession()
     stop();
 }
 
-QStringList XSession::missingTools()
+QStringList XSession::windowManagers()
 {
+    return {QStringLiteral("openbox"), QStringLiteral("xfwm4"), QStringLiteral("icewm"),
+            QStringLiteral("fluxbox")};
+}
+
+QStringList XSession::missingTools(const QString &windowManager)
+{
+    QStringList needed = tools();
+    if (const auto command = windowManagerCommand(windowManager))
+        needed += command->needs;
+    else
+        needed += windowManager;
     QStringList missing;
-    for (const QString &tool : tools()) {
+    for (const QString &tool : std::as_const(needed)) {
         if (QStandardPaths::findExecutable(tool).isEmpty())
             missing << tool;
     }
     return missing;
 }
 
-bool XSession::start()
+bool XSession::start(const QString &windowManager)
 {
+    const auto command = windowManagerCommand(windowManager);
+    if (!command) {
+        m_lastError = QStringLiteral("unknown window manager: %1").arg(windowManager);
+        return false;
+    }
+    m_windowManagerName = windowManager;
     if (!m_home.isValid()) {
         m_lastError =
             QStringLiteral("cannot create a temporary home: %1").arg(m_home.errorString());
@@ -107,11 +149,11 @@ bool XSession::start()
     dieWithParent(m_windowManager.get());
     m_windowManager->setProcessEnvironment(environment());
     m_windowManager->setProcessChannelMode(QProcess::MergedChannels);
-    m_windowManager->setStandardOutputFile(m_home.filePath(QStringLiteral("openbox.log")));
-    m_windowManager->start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+    m_windowManager->setStandardOutputFile(m_home.filePath(QStringLiteral("wm.log")));
+    m_windowManager->start(command->program, command->arguments);
     if (!m_windowManager->waitForStarted(5000)) {
-        m_lastError =
-            QStringLiteral("openbox does not start: %1").arg(m_windowManager->errorString());
+        m_lastError = QStringLiteral("%1 does not start: %2")
+                          .arg(windowManager, m_windowManager->errorString());
         return false;
     }
     return waitForWindowManager(10000);
@@ -129,10 +171,10 @@ bool XSession::waitForWindowManager(int timeoutMs)
             break;
         QThread::msleep(50);
     }
-    QFile log(m_home.filePath(QStringLiteral("openbox.log")));
+    QFile log(m_home.filePath(QStringLiteral("wm.log")));
     log.open(QIODevice::ReadOnly);
-    m_lastError = QStringLiteral("openbox did not take over %1 within %2 ms: %3")
-                      .arg(m_display)
+    m_lastError = QStringLiteral("%1 did not take over %2 within %3 ms: %4")
+                      .arg(m_windowManagerName, m_display)
                       .arg(timeoutMs)
                       .arg(QString::fromLocal8Bit(log.readAll()));
     return false;
@@ -162,7 +204,7 @@ QProcessEnvironment XSession::environment() const
     env.remove(QStringLiteral("QT_SCREEN_SCALE_FACTORS"));
     env.remove(QStringLiteral("QT_QPA_PLATFORMTHEME"));
     env.remove(QStringLiteral("QT_STYLE_OVERRIDE"));
-    // A home of our own keeps the developer's openbox and Qt settings out.
+    // A home of our own keeps the developer's window manager and Qt settings out.
     env.insert(QStringLiteral("HOME"), m_home.path());
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.filePath(QStringLiteral("runtime")));

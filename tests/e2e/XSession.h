@@ -16,23 +16,28 @@ namespace e2e {
 
 using XWindow = quint64;
 
-// A private X server (Xvfb on a display number it picks itself) with openbox
-// managing its windows, and the X command-line tools that look at it and
-// drive it with real input. Every tool run is bounded by a timeout, so a
-// stuck server or tool fails a test instead of hanging it; the last failure
-// is kept in lastError() for the test's message.
+// A private X server (Xvfb on a display number it picks itself) with a window
+// manager (openbox unless told otherwise) managing its windows, and the X command-line tools that
+// look at it and drive it with real input. Every tool run is bounded by a timeout, so a stuck
+// server or tool fails a test instead of hanging it; the last failure is kept in lastError() for
+// the test's message.
 class XSession
 {
 public:
     XSession();
     ~XSession();
 
-    // The programs this class runs that are not on PATH.
-    static QStringList missingTools();
+    // The window managers a session can run: openbox, xfwm4, icewm, fluxbox.
+    static QStringList windowManagers();
+    // The programs this class runs with `windowManager` that are not on PATH.
+    static QStringList missingTools(const QString &windowManager = QStringLiteral("openbox"));
 
-    bool start();
+    // Starts the server and `windowManager`, and returns once the window
+    // manager has taken over the screen (_NET_SUPPORTING_WM_CHECK).
+    bool start(const QString &windowManager = QStringLiteral("openbox"));
     void stop();
     QString display() const { return m_display; }
+    QString windowManager() const { return m_windowManagerName; }
     QString lastError() const { return m_lastError; }
 
     // The environment for a Qt program shown on this server.
@@ -73,6 +78,7 @@ private:
     std::unique_ptr<QProcess> m_windowManager;
     QTemporaryDir m_home;
     QString m_display;
+    QString m_windowManagerName;
     mutable QString m_lastError;
 };
 
