@@ -56,7 +56,10 @@ void FrameDrag::press(QWidget *window, Qt::Edges edges, const QPoint &globalPos)
         return;
     const bool started =
         edges ? FrameRequests::startResize(window, edges) : FrameRequests::startMove(window);
-    if (started)
+    // Without a place of its own on the screen (Wayland) a window cannot
+    // follow the mouse: moving it would only shift the positions Qt computes
+    // for the next mouse events. There the compositor does it or nobody.
+    if (started || !FrameRequests::clientPlacesWindows())
         return;
     m_following = true;
     m_pressGlobal = globalPos;

@@ -1,5 +1,6 @@
 #include "FrameRequests.h"
 
+#include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
 
@@ -32,6 +33,12 @@ bool FrameRequests::startResize(QWidget *window, Qt::Edges edges)
     if (!handle || !edges)
         return false;
     return resizeHook() ? resizeHook()(handle, edges) : handle->startSystemResize(edges);
+}
+
+bool FrameRequests::clientPlacesWindows()
+{
+    // "wayland", "wayland-egl", ...: every flavour of Qt's Wayland client.
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
 void FrameRequests::setHooks(MoveHook move, ResizeHook resize)

@@ -27,6 +27,13 @@ public:
     static bool startMove(QWidget *window);
     static bool startResize(QWidget *window, Qt::Edges edges);
 
+    // Whether the platform lets a client put its window where it wants.
+    // Wayland does not: a client knows neither its own nor any other
+    // window's place on the screen, the compositor places every window, and
+    // a position Qt reports there is its own bookkeeping, not the screen's.
+    // The frame then leaves placement alone and keeps only sizes.
+    static bool clientPlacesWindows();
+
     static void setHooks(MoveHook move, ResizeHook resize);
     static void resetHooks();
 };

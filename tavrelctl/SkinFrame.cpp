@@ -1,5 +1,6 @@
 #include "SkinFrame.h"
 
+#include "FrameRequests.h"
 #include "SkinBorder.h"
 #include "SkinCaption.h"
 #include "SkinCaptionButton.h"
@@ -120,7 +121,8 @@ void SkinFrame::apply()
     m_savedFocus = m_window->focusWidget();
     const bool placed = m_window->isVisible() &&
                         !(m_window->windowState() &
-                          (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
+                          (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) &&
+                        FrameRequests::clientPlacesWindows();
     // The native frame's size as the window system reports it now; right
     // after RemoveSkin it may not have reported the new frame yet, and the
     // frame of the last time stands in.
@@ -138,7 +140,11 @@ void SkinFrame::apply()
     m_window->setContentsMargins(m_savedContentsMargins + m_frame);
     moveChildrenIn();
     // Placed by its client rectangle: the frame margins the window system
-    // reports change only some time after the frame goes.
+    // reports change only some time after the frame goes. Where the platform
+    // places windows itself (Wayland) only the size changes: the compositor
+    // keeps the surface's top-left where it is, so the client area moves by
+    // the difference between the two frames, and nothing the client could
+    // ask would change that.
     if (placed)
         m_window->setGeometry(QRect(outerTopLeft, m_window->size()));
     createHelpers();
@@ -161,7 +167,8 @@ void SkinFrame::remove()
     // that the window system and Qt agree on it when the frame comes back.
     const bool placed = m_window->isVisible() &&
                         !(m_window->windowState() &
-                          (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
+                          (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) &&
+                        FrameRequests::clientPlacesWindows();
     const QPoint outerTopLeft = m_window->geometry().topLeft();
     for (QWidget *helper :
          {static_cast<QWidget *>(m_caption.data()), static_cast<QWidget *>(m_left.data()),
