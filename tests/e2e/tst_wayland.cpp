@@ -122,6 +122,7 @@ private slots:
     void windowsCarryOnlyTheSkin();
     void skinOffGivesDecorationsBack();
     void focusChangeAndLooks();
+    void captionButtonsMaximiseRestoreMinimise();
 
 private:
     // Shows the window and waits until the compositor shows it at its size.
@@ -216,8 +217,7 @@ void tst_Wayland::applicationShowsSkinnedMainWindow()
                             .arg(size.width())
                             .arg(size.height())
                             .arg(m_error)));
-    const double captionMatch =
-        shareLike(screen.image, screen.drawn.topLeft(), reference, caption);
+    const double captionMatch = shareLike(screen.image, screen.drawn.topLeft(), reference, caption);
     const double windowMatch =
         shareLike(screen.image, screen.drawn.topLeft(), reference, reference.rect());
     qInfo("main window %s; caption like the component's drawing in %.1f%% of its pixels, the "
@@ -296,8 +296,7 @@ void tst_Wayland::skinOffGivesDecorationsBack()
             decorated = screen.drawn;
             qInfo("skin off: %s around a client area of %dx%d; the caption is the skin's in "
                   "%.1f%% of its pixels",
-                  qPrintable(describe(decorated)), client.width(), client.height(),
-                  likeSkin * 100);
+                  qPrintable(describe(decorated)), client.width(), client.height(), likeSkin * 100);
             save(screen, screen.drawn, QStringLiteral("mainfrm-unskinned"));
         } else {
             // The compositor keeps the decorated window where it was.
@@ -344,8 +343,7 @@ void tst_Wayland::focusChangeAndLooks()
     QCOMPARE(screen.drawn.topLeft(), at);
     QVERIFY(shareOf(screen.image, list.translated(at), PureGreen) > 0.5);
     const double captionKept = shareLike(screen.image, at, inactive, caption, 10);
-    qInfo("active: the caption keeps its inactive look in %.1f%% of its pixels",
-          captionKept * 100);
+    qInfo("active: the caption keeps its inactive look in %.1f%% of its pixels", captionKept * 100);
     QVERIFY2(captionKept < 0.5, "the caption changes to its active look");
     save(screen, screen.drawn, QStringLiteral("ctrlcolorfrm-active"));
     const QImage active = screen.image.copy(screen.drawn);
@@ -360,6 +358,47 @@ void tst_Wayland::focusChangeAndLooks()
     QVERIFY(shareOf(screen.image, list.translated(at), PureRed) > 0.5);
     QVERIFY(shareLike(screen.image, at, inactive, caption, 10) >= 0.95);
     QVERIFY(shareLike(screen.image, at, active, caption, 10) < 0.5);
+}
+
+void tst_Wayland::captionButtonsMaximiseRestoreMinimise()
+{
+    Screen screen;
+    QWidget *window = show(FormKind::Clean, &screen);
+    QVERIFY(window);
+    const QRect normal = screen.drawn;
+    const QSize full = screen.image.size();
+    auto *maximize = window->findChild<QWidget *>(QStringLiteral("tavrelskin_maximize"));
+    auto *minimize = window->findChild<QWidget *>(QStringLiteral("tavrelskin_minimize"));
+    auto *caption = window->findChild<QWidget *>(QStringLiteral("tavrelskin_caption"));
+    QVERIFY(maximize && minimize && caption);
+
+    // The compositor answers the request with the whole screen (it has no
+    // panel), and the skin stretches over it.
+    QTest::mouseClick(maximize, Qt::LeftButton, {}, maximize->rect().center());
+    screen = waitForDrawn(full, &m_error);
+    QVERIFY2(
+        screen.drawn == QRect(QPoint(0, 0), full),
+        qPrintable(
+            QStringLiteral("maximised: drawn over %1 %2").arg(describe(screen.drawn), m_error)));
+    QCOMPARE(window->size(), full);
+    QTRY_COMPARE(caption->width(), full.width());
+
+    // A double-click on the caption restores the size the window had;
+    // where it goes is the compositor's choice.
+    QTest::mouseDClick(caption, Qt::LeftButton, {}, QPoint(caption->width() / 2, 12));
+    screen = waitForDrawn(normal.size(), &m_error);
+    QVERIFY2(screen.drawn.size() == normal.size(),
+             qPrintable(QStringLiteral("restored: drawn over %1, was %2 %3")
+                            .arg(describe(screen.drawn), describe(normal), m_error)));
+    qInfo("maximised over %dx%d, restored %s (shown first %s)", full.width(), full.height(),
+          qPrintable(describe(screen.drawn)), qPrintable(describe(normal)));
+
+    // Minimised: off the screen. Only the compositor brings it back (a
+    // Wayland client cannot un-minimise itself), and this one has no task
+    // bar to do it.
+    QTest::mouseClick(minimize, Qt::LeftButton, {}, minimize->rect().center());
+    QVERIFY2(QTest::qWaitFor([this] { return takeScreen(&m_error).drawn.isNull(); }, ShowTimeout),
+             "the minimised window leaves the screen");
 }
 
 QTEST_MAIN(tst_Wayland)
