@@ -140,11 +140,11 @@ void SkinFrame::apply()
     m_window->setContentsMargins(m_savedContentsMargins + m_frame);
     moveChildrenIn();
     // Placed by its client rectangle: the frame margins the window system
-    // reports change only some time after the frame goes. Where the platform
-    // places windows itself (Wayland) only the size changes: the compositor
-    // keeps the surface's top-left where it is, so the client area moves by
-    // the difference between the two frames, and nothing the client could
-    // ask would change that.
+    // reports change only some time after the frame goes. Where the
+    // compositor places windows (Wayland) only the size changes: weston keeps
+    // the window's outer top-left, so the client area moves by the
+    // difference between the two frames, and nothing a client can ask there
+    // would change that.
     if (placed)
         m_window->setGeometry(QRect(outerTopLeft, m_window->size()));
     createHelpers();
