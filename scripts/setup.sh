@@ -11,6 +11,7 @@ packages=(
   xvfb xauth openbox xdotool x11-utils imagemagick
   binutils-mingw-w64-x86-64
   clang libclang-rt-14-dev
+  dpkg-dev file designer-qt6
 )
 
 missing=()
