@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
+#include <QPointer>
 #include <QWidget>
 #include <QWindow>
 
@@ -97,16 +98,20 @@ bool AutoSkinner::eventFilter(QObject *watched, QEvent *event)
     // The show event of a top-level window comes before the window system
     // maps it: the native frame never appears. It is handed to the window
     // first, so that a dialog places itself over its parent as usual, and
-    // the skin goes on after that.
-    if (event->type() != QEvent::Show || m_delivering || !m_working || !watched->isWidgetType())
+    // the skin goes on after that. Windows that other windows show from
+    // their own show handlers are skinned the same way.
+    if (event->type() != QEvent::Show || !m_working || !watched->isWidgetType() ||
+        m_delivering.contains(watched))
         return false;
-    auto *window = static_cast<QWidget *>(watched);
+    QPointer<QWidget> window = static_cast<QWidget *>(watched);
     if (!wantsSkin(window))
         return false;
-    m_delivering = true;
+    m_delivering.append(watched);
     QCoreApplication::sendEvent(window, event);
-    m_delivering = false;
-    skin(window);
+    m_delivering.removeOne(watched);
+    // Gone, or hidden again, while it handled its show event.
+    if (window && window->isVisible() && wantsSkin(window))
+        skin(window);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QStringList>
 
@@ -55,7 +56,8 @@ private:
 
     const qint32 m_scheme;
     bool m_working = true;
-    bool m_delivering = false;
+    // Windows whose show event this object is handing on.
+    QList<QObject *> m_delivering;
 };
 
 } // namespace autoskin

@@ -53,6 +53,23 @@ QImage captionOf(QWidget *window)
     return caption ? window->grab(caption->geometry()).toImage() : QImage();
 }
 
+// Shows a second window from its own show handler, as some programs do.
+class ShowsAnother : public QWidget
+{
+public:
+    std::unique_ptr<QWidget> other;
+
+protected:
+    void showEvent(QShowEvent *) override
+    {
+        if (other)
+            return;
+        other = std::make_unique<QWidget>();
+        withContents(other.get());
+        other->show();
+    }
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Builder)
@@ -66,6 +83,7 @@ private slots:
     void windowsAsShown();
     void keyboardStaysWithTheApplication();
     void shownAgainKeepsOneSkin();
+    void windowShownFromAnotherShowHandler();
     void schemeFromTheEnvironment();
     void schemeNames_data();
     void schemeNames();
@@ -189,6 +207,19 @@ void tst_AutoSkin::shownAgainKeepsOneSkin()
     }
     QCOMPARE(skinSites(window.get()), 1);
     QCOMPARE(window->size(), skinnedSize);
+}
+
+void tst_AutoSkin::windowShownFromAnotherShowHandler()
+{
+    testing::EnsureTopLevelsDeleted noneLeft;
+    auto window = std::make_unique<ShowsAnother>();
+    withContents(window.get());
+    window->show();
+    QVERIFY(window->other);
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(window->other.get()));
+    QVERIFY(isSkinned(window.get()));
+    QVERIFY(isSkinned(window->other.get()));
 }
 
 void tst_AutoSkin::schemeFromTheEnvironment()
