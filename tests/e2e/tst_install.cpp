@@ -220,6 +220,8 @@ private slots:
     void hostLibraryHasAVersionedName();
     void pkgConfigLeadsIntoThePrefix();
     void exampleBuildsAgainstTheKitAndIsSkinned();
+    void launcherSaysWhatIsWrong_data();
+    void launcherSaysWhatIsWrong();
     void debianPackages();
     void installedProgramRunsFromAnyFolder_data();
     void installedProgramRunsFromAnyFolder();
@@ -232,6 +234,8 @@ private:
     // The runtime package unpacked by dpkg-deb -x, once debianPackages ran.
     QTemporaryDir m_unpacked;
     bool m_packageUnpacked = false;
+    // examples/consumer built against the kit, once that test ran.
+    QTemporaryDir m_example;
 };
 
 void tst_Install::initTestCase()
@@ -411,7 +415,7 @@ void tst_Install::exampleBuildsAgainstTheKitAndIsSkinned()
 #endif
     // examples/consumer as a developer builds it: a project of its own that
     // knows only where the kit is installed.
-    QTemporaryDir work;
+    QTemporaryDir &work = m_example;
     QVERIFY(work.isValid());
     const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     int exitCode = 0;
@@ -457,6 +461,44 @@ void tst_Install::exampleBuildsAgainstTheKitAndIsSkinned()
     QVERIFY2(share >= 0.98, qPrintable(QStringLiteral("the example's window is like the skinned "
                                                       "one in %1% of its pixels")
                                            .arg(share * 100, 0, 'f', 1)));
+}
+
+void tst_Install::launcherSaysWhatIsWrong_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("scheme");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no program") << QStringList() << QString() << 2
+                                << QStringLiteral("usage: tavrel-skin-run PROGRAM");
+    QTest::newRow("no such program") << QStringList{QStringLiteral("/nonexistent/program")}
+                                     << QString() << 127 << QStringLiteral("/nonexistent/program");
+#ifndef TAVREL_SANITIZED
+    // The program runs, with its own frames, and the plugin says why.
+    const QString consumer = m_example.filePath(QStringLiteral("build/consumer"));
+    QTest::newRow("unknown colour scheme")
+        << QStringList{consumer, QStringLiteral("--grab"),
+                       m_example.filePath(QStringLiteral("unused.png"))}
+        << QStringLiteral("purple") << 0
+        << QStringLiteral("TAVREL_SKIN_SCHEME: 'purple' is not a colour scheme");
+#endif
+}
+
+void tst_Install::launcherSaysWhatIsWrong()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, scheme);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    if (!args.isEmpty() && args.first().startsWith(m_example.path()))
+        QVERIFY2(QFileInfo::exists(args.first()), "the example was not built");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("TAVREL_SKIN_SCHEME"), scheme);
+    int rc = 0;
+    const QString out = runTool(installed(LauncherPath), args, &rc, m_prefix.path(), env, 30000);
+    QCOMPARE(rc, exitCode);
+    QVERIFY2(out.contains(message), qPrintable(out));
 }
 
 void tst_Install::debianPackages()
