@@ -21,6 +21,7 @@
 #include <QPluginLoader>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -676,6 +677,16 @@ void tst_Install::skinRunSkinsAnUnmodifiedProgram()
     QProcess app;
     x.prepare(&app);
     app.setProcessChannelMode(QProcess::MergedChannels);
+    // The screen as a failure leaves it.
+    const auto keepScreen = qScopeGuard([&x] {
+        if (!QTest::currentTestFailed())
+            return;
+        QDir().mkpath(QStringLiteral("e2e-artifacts"));
+        const QString path =
+            QDir(QStringLiteral("e2e-artifacts")).absoluteFilePath(QStringLiteral("designer.png"));
+        if (x.screenshot().save(path))
+            qInfo("screen saved to %s", qPrintable(path));
+    });
     app.start(installed(LauncherPath), {designer});
     QVERIFY(app.waitForStarted(5000));
     const auto output = [&app] { return QString::fromLocal8Bit(app.readAll()); };
