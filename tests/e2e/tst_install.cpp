@@ -1,6 +1,12 @@
-// `cmake --install` into a fresh prefix, and the installed program started
-// the way its desktop entry starts it, from an unrelated folder.
+// `cmake --install` into a fresh prefix and the Debian packages CPack makes:
+// the installed program started the way its desktop entry starts it, from
+// an unrelated folder and from the unpacked package; the kit a developer
+// builds against (CMake package, pkg-config file, the example program); and
+// an unmodified Qt program, Qt Designer, skinned by tavrel-skin-run.
 #include "XSession.h"
+
+#include <ComponentHost.h>
+#include <SkinControl.h>
 
 #include <QDir>
 #include <QFile>
@@ -8,13 +14,18 @@
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QLabel>
 #include <QLibrary>
+#include <QLibraryInfo>
+#include <QPixmap>
 #include <QPluginLoader>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QVBoxLayout>
 
 using e2e::XWindow;
 
@@ -25,6 +36,14 @@ const QString ComponentDir = QStringLiteral("lib/tavrelsample/components");
 const QString ProgramPath = QStringLiteral("bin/tavrelsample");
 const QString DesktopPath = QStringLiteral("share/applications/tavrelsample.desktop");
 const QString IconPath = QStringLiteral("share/icons/hicolor/32x32/apps/tavrelsample.png");
+const QString LibDir = QStringLiteral(TAVREL_INSTALL_LIBDIR);
+const QString HostLibrary = LibDir + QStringLiteral("/libtavrelhost.so.1");
+const QString PluginPath = QStringLiteral("lib/tavrelsample/plugins/generic/libtavrelautoskin.so");
+const QString LauncherPath = QStringLiteral("bin/tavrel-skin-run");
+const QString PackageDir = QStringLiteral("/usr");
+
+constexpr int WindowTimeout = 20000;
+constexpr int InputTimeout = 5000;
 
 QString runTool(const QString &program, const QStringList &args, int *exitCode)
 {
@@ -59,6 +78,132 @@ QHash<QString, QString> readDesktopEntry(const QString &path)
     return keys;
 }
 
+QString runTool(const QString &program, const QStringList &args, int *exitCode,
+                const QString &workingDirectory, const QProcessEnvironment &env,
+                int timeoutMs = 240000)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.setWorkingDirectory(workingDirectory);
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished(1000);
+        *exitCode = -1;
+        return QStringLiteral("%1 %2 did not finish within %3 s: %4")
+            .arg(program, args.join(QLatin1Char(' ')))
+            .arg(timeoutMs / 1000)
+            .arg(QString::fromLocal8Bit(p.readAll()));
+    }
+    *exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return QString::fromLocal8Bit(p.readAll());
+}
+
+// A window skinned in this process through the host, on the offscreen
+// platform, at a given outer size while active: how the component draws
+// it, and where its parts lie.
+struct SkinnedLook
+{
+    QImage image;
+    QHash<QString, QRect> parts;
+};
+
+SkinnedLook skinnedLook(const QString &title, Qt::WindowType type, bool withIcon,
+                        const QSize &outer, QString *error)
+{
+    SkinnedLook look;
+    QWidget window(nullptr, type);
+    window.setWindowTitle(title);
+    if (withIcon) {
+        // Any icon: it puts the title where a window with its own icon has it.
+        QPixmap icon(16, 16);
+        icon.fill(Qt::darkRed);
+        window.setWindowIcon(icon);
+    }
+    try {
+        skin::SkinControl control = skin::SkinControl::create(&window);
+        control.applySkin();
+    } catch (const host::Error &e) {
+        *error = QString::fromLocal8Bit(e.what());
+        return look;
+    }
+    window.show();
+    window.resize(outer);
+    if (!QTest::qWaitForWindowActive(&window)) {
+        *error = QStringLiteral("the reference window '%1' never becomes active").arg(title);
+        return look;
+    }
+    QCoreApplication::processEvents();
+    for (const QWidget *part : window.findChildren<QWidget *>()) {
+        if (part->objectName().startsWith(QLatin1String("tavrelskin_")) && part->isVisible())
+            look.parts.insert(part->objectName(),
+                              QRect(part->mapTo(&window, QPoint(0, 0)), part->size()));
+    }
+    look.image = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    return look;
+}
+
+bool near(QRgb a, QRgb b, int tolerance)
+{
+    return qAbs(qRed(a) - qRed(b)) <= tolerance && qAbs(qGreen(a) - qGreen(b)) <= tolerance &&
+           qAbs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+// The caption's title text: the pixels of `area` where the titled look
+// differs from the untitled one. Returns the share of them that `shot`
+// (with the window at `at`) shows as the titled look does, and their count.
+double titleShown(const QImage &shot, const QPoint &at, const QImage &titled,
+                  const QImage &untitled, const QRect &area, int *textPixels)
+{
+    int hits = 0;
+    *textPixels = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QPoint p = QPoint(x, y) + at;
+            if (!shot.rect().contains(p) || near(titled.pixel(x, y), untitled.pixel(x, y), 40))
+                continue;
+            ++*textPixels;
+            hits += near(shot.pixel(p), titled.pixel(x, y), 40) ? 1 : 0;
+        }
+    }
+    return *textPixels ? double(hits) / *textPixels : 0.0;
+}
+
+// Mapped windows whose title is exactly `title`, searched for by its ASCII
+// start: a title beyond Latin-1 reaches xdotool's pattern as compound text,
+// escape sequences first.
+QList<XWindow> windowsTitled(const e2e::XSession &x, const QString &title)
+{
+    QString start = title;
+    for (qsizetype i = 0; i < start.size(); ++i) {
+        const QChar c = start.at(i);
+        if (c.unicode() > 0x7e || (!c.isLetterOrNumber() && c != QLatin1Char(' '))) {
+            start.truncate(i);
+            break;
+        }
+    }
+    start = start.trimmed();
+    int exitCode = 0;
+    const QString ids = runTool(QStringLiteral("xdotool"),
+                                {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                 QStringLiteral("--name"), start},
+                                &exitCode, QString(), x.environment(), 5000);
+    QList<XWindow> windows;
+    for (const QString &line : ids.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        bool isNumber = false;
+        const XWindow id = line.trimmed().toULongLong(&isNumber);
+        if (!isNumber)
+            continue;
+        const QString name = runTool(QStringLiteral("xdotool"),
+                                     {QStringLiteral("getwindowname"), QString::number(id)},
+                                     &exitCode, QString(), x.environment(), 5000);
+        if (exitCode == 0 && name.trimmed() == title)
+            windows << id;
+    }
+    return windows;
+}
+
 } // namespace
 
 class tst_Install : public QObject
@@ -73,12 +218,25 @@ private slots:
     void desktopEntryStartsTheProgramWithItsIcon();
     void binariesNeedNothingFromTheBuildTree_data();
     void binariesNeedNothingFromTheBuildTree();
+    void hostLibraryHasAVersionedName();
+    void pkgConfigLeadsIntoThePrefix();
+    void exampleBuildsAgainstTheKitAndIsSkinned();
+    void launcherSaysWhatIsWrong_data();
+    void launcherSaysWhatIsWrong();
+    void debianPackages();
+    void installedProgramRunsFromAnyFolder_data();
     void installedProgramRunsFromAnyFolder();
+    void skinRunSkinsAnUnmodifiedProgram();
 
 private:
     QString installed(const QString &relative) const { return m_prefix.filePath(relative); }
 
     QTemporaryDir m_prefix;
+    // The runtime package unpacked by dpkg-deb -x, once debianPackages ran.
+    QTemporaryDir m_unpacked;
+    bool m_packageUnpacked = false;
+    // examples/consumer built against the kit, once that test ran.
+    QTemporaryDir m_example;
 };
 
 void tst_Install::initTestCase()
@@ -90,6 +248,8 @@ void tst_Install::initTestCase()
                                  QStringLiteral("--prefix"), m_prefix.path()},
                                 &exitCode);
     QVERIFY2(exitCode == 0, qPrintable(out));
+    // The references this test draws use the installed component.
+    host::ComponentHost::instance().setSearchPaths({installed(ComponentDir)});
 }
 
 void tst_Install::installedFiles_data()
@@ -100,6 +260,19 @@ void tst_Install::installedFiles_data()
     QTest::newRow("component folder") << ComponentDir << true;
     QTest::newRow("desktop entry") << DesktopPath << false;
     QTest::newRow("icon") << IconPath << false;
+    QTest::newRow("host library") << HostLibrary << false;
+    QTest::newRow("host library for the linker")
+        << LibDir + QStringLiteral("/libtavrelhost.so") << false;
+    QTest::newRow("host header") << QStringLiteral("include/tavrel/host/ComponentSite.h") << false;
+    QTest::newRow("picture stream header")
+        << QStringLiteral("include/tavrel/host/PictureStream.h") << false;
+    QTest::newRow("CMake package")
+        << LibDir + QStringLiteral("/cmake/TavrelSkin/TavrelSkinConfig.cmake") << false;
+    QTest::newRow("pkg-config file")
+        << LibDir + QStringLiteral("/pkgconfig/tavrelskin.pc") << false;
+    QTest::newRow("skin picture") << QStringLiteral("share/tavrelskin/tavrelskin.bmp") << false;
+    QTest::newRow("generic skin plugin") << PluginPath << false;
+    QTest::newRow("launcher") << LauncherPath << true;
 }
 
 void tst_Install::installedFiles()
@@ -148,6 +321,8 @@ void tst_Install::binariesNeedNothingFromTheBuildTree_data()
 {
     QTest::addColumn<QString>("path");
     QTest::newRow("program") << installed(ProgramPath);
+    QTest::newRow("host library") << installed(HostLibrary);
+    QTest::newRow("generic skin plugin") << installed(PluginPath);
     const QDir dir(installed(ComponentDir));
     for (const QString &file : dir.entryList(QDir::Files))
         QTest::newRow(qPrintable(file)) << dir.absoluteFilePath(file);
@@ -175,8 +350,267 @@ void tst_Install::binariesNeedNothingFromTheBuildTree()
     QVERIFY2(!libraries.contains(QLatin1String(TAVREL_BINARY_DIR)), qPrintable(libraries));
 }
 
+void tst_Install::hostLibraryHasAVersionedName()
+{
+    int exitCode = 0;
+    const QString dynamic = runTool(QStringLiteral("readelf"),
+                                    {QStringLiteral("-d"), installed(HostLibrary)}, &exitCode);
+    QVERIFY2(exitCode == 0, qPrintable(dynamic));
+    QVERIFY2(dynamic.contains(QLatin1String("(SONAME)")) &&
+                 dynamic.contains(QLatin1String("[libtavrelhost.so.1]")),
+             qPrintable(dynamic));
+    // The linker's name and the loader's name lead to one file.
+    QCOMPARE(QFileInfo(installed(LibDir + QStringLiteral("/libtavrelhost.so"))).canonicalFilePath(),
+             QFileInfo(installed(HostLibrary)).canonicalFilePath());
+    // Everything that hosts the component loads the host by that name.
+    for (const QString &user :
+         {ProgramPath, PluginPath, ComponentDir + QStringLiteral("/TavrelCtl.so")}) {
+        const QString needs =
+            runTool(QStringLiteral("readelf"), {QStringLiteral("-d"), installed(user)}, &exitCode);
+        QVERIFY2(needs.contains(QLatin1String("(NEEDED)             Shared library: "
+                                              "[libtavrelhost.so.1]")),
+                 qPrintable(user + QLatin1Char('\n') + needs));
+    }
+}
+
+void tst_Install::pkgConfigLeadsIntoThePrefix()
+{
+    const QString pkgConfig = QStandardPaths::findExecutable(QStringLiteral("pkg-config"));
+    QVERIFY2(!pkgConfig.isEmpty(), "pkg-config is not installed (scripts/setup.sh installs it)");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("PKG_CONFIG_PATH"), installed(LibDir + QStringLiteral("/pkgconfig")));
+    int exitCode = 0;
+    const QString flags = runTool(pkgConfig,
+                                  {QStringLiteral("--cflags"), QStringLiteral("--libs"),
+                                   QStringLiteral("tavrelskin")},
+                                  &exitCode, m_prefix.path(), env)
+                              .trimmed();
+    QVERIFY2(exitCode == 0, qPrintable(flags));
+    QVERIFY2(flags.contains(QLatin1String("-ltavrelhost")), qPrintable(flags));
+    QVERIFY2(flags.contains(QLatin1String("-lQt6Widgets")), qPrintable(flags));
+    // Our folders, wherever the prefix is: each exists inside it.
+    const QString prefix = QDir(m_prefix.path()).canonicalPath();
+    QStringList ours;
+    for (const QString &flag : flags.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (flag.startsWith(QLatin1String("-I")) || flag.startsWith(QLatin1String("-L"))) {
+            const QString dir = QDir(flag.mid(2)).canonicalPath();
+            if (dir.startsWith(prefix))
+                ours << dir;
+        }
+    }
+    QVERIFY2(ours.contains(QDir(installed(QStringLiteral("include/tavrel/host"))).canonicalPath()),
+             qPrintable(flags));
+    QVERIFY2(ours.contains(QDir(installed(LibDir)).canonicalPath()), qPrintable(flags));
+    const QString components =
+        runTool(pkgConfig,
+                {QStringLiteral("--variable=componentdir"), QStringLiteral("tavrelskin")},
+                &exitCode, m_prefix.path(), env)
+            .trimmed();
+    QCOMPARE(QDir(components).canonicalPath(), QDir(installed(ComponentDir)).canonicalPath());
+}
+
+void tst_Install::exampleBuildsAgainstTheKitAndIsSkinned()
+{
+#ifdef TAVREL_SANITIZED
+    QSKIP("the sanitized kit would need the sanitizer runtime in the example too");
+#endif
+    // examples/consumer as a developer builds it: a project of its own that
+    // knows only where the kit is installed.
+    QTemporaryDir &work = m_example;
+    QVERIFY(work.isValid());
+    const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    int exitCode = 0;
+    QString out = runTool(
+        QStringLiteral(TAVREL_CMAKE_COMMAND),
+        {QStringLiteral("-S"), QStringLiteral(TAVREL_SOURCE_DIR "/examples/consumer"),
+         QStringLiteral("-B"), work.filePath(QStringLiteral("build")), QStringLiteral("-G"),
+         QStringLiteral(TAVREL_CMAKE_GENERATOR), QStringLiteral("-DCMAKE_BUILD_TYPE=Release"),
+         QStringLiteral("-DCMAKE_PREFIX_PATH=") + m_prefix.path()},
+        &exitCode, work.path(), env);
+    QVERIFY2(exitCode == 0, qPrintable(out));
+    out = runTool(QStringLiteral(TAVREL_CMAKE_COMMAND),
+                  {QStringLiteral("--build"), work.filePath(QStringLiteral("build"))}, &exitCode,
+                  work.path(), env);
+    QVERIFY2(exitCode == 0, qPrintable(out));
+
+    QProcessEnvironment offscreen = env;
+    offscreen.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    const QString shotPath = work.filePath(QStringLiteral("consumer.png"));
+    out = runTool(work.filePath(QStringLiteral("build/consumer")),
+                  {QStringLiteral("--grab"), shotPath}, &exitCode, work.path(), offscreen, 30000);
+    QVERIFY2(exitCode == 0, qPrintable(out));
+    const QImage shot = QImage(shotPath).convertToFormat(QImage::Format_RGB32);
+    QVERIFY2(!shot.isNull(), qPrintable(out));
+
+    // The same window skinned here, in the scheme the example puts (Dark Blue).
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("Skinned Consumer"));
+    (new QVBoxLayout(&window))
+        ->addWidget(new QLabel(QStringLiteral("A window of my own, in the Tavrel skin")));
+    skin::SkinControl control = skin::SkinControl::create(&window);
+    control.setColorScheme(skin::DarkBlue);
+    control.applySkin();
+    window.show();
+    const QImage expected = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(shot.size(), expected.size());
+    int same = 0;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x)
+            same += near(shot.pixel(x, y), expected.pixel(x, y), 8) ? 1 : 0;
+    }
+    const double share = double(same) / (shot.width() * shot.height());
+    QVERIFY2(share >= 0.98, qPrintable(QStringLiteral("the example's window is like the skinned "
+                                                      "one in %1% of its pixels")
+                                           .arg(share * 100, 0, 'f', 1)));
+}
+
+void tst_Install::launcherSaysWhatIsWrong_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("scheme");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no program") << QStringList() << QString() << 2
+                                << QStringLiteral("usage: tavrel-skin-run PROGRAM");
+    QTest::newRow("no such program") << QStringList{QStringLiteral("/nonexistent/program")}
+                                     << QString() << 127 << QStringLiteral("/nonexistent/program");
+#ifndef TAVREL_SANITIZED
+    // The program runs, with its own frames, and the plugin says why.
+    const QString consumer = m_example.filePath(QStringLiteral("build/consumer"));
+    QTest::newRow("unknown colour scheme")
+        << QStringList{consumer, QStringLiteral("--grab"),
+                       m_example.filePath(QStringLiteral("unused.png"))}
+        << QStringLiteral("purple") << 0
+        << QStringLiteral("TAVREL_SKIN_SCHEME: 'purple' is not a colour scheme");
+#endif
+}
+
+void tst_Install::launcherSaysWhatIsWrong()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, scheme);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    if (!args.isEmpty() && args.first().startsWith(m_example.path()))
+        QVERIFY2(QFileInfo::exists(args.first()), "the example was not built");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("TAVREL_SKIN_SCHEME"), scheme);
+    int rc = 0;
+    const QString out = runTool(installed(LauncherPath), args, &rc, m_prefix.path(), env, 30000);
+    QCOMPARE(rc, exitCode);
+    QVERIFY2(out.contains(message), qPrintable(out));
+}
+
+void tst_Install::debianPackages()
+{
+#ifdef TAVREL_SANITIZED
+    QSKIP("packages are built and checked by the plain build's tests");
+#endif
+    for (const char *tool : {"cpack", "dpkg-deb", "dpkg-shlibdeps"}) {
+        QVERIFY2(!QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty() ||
+                     (qstrcmp(tool, "cpack") == 0 &&
+                      QFileInfo::exists(QStringLiteral(TAVREL_CPACK_COMMAND))),
+                 qPrintable(QStringLiteral("%1 is not installed (scripts/setup.sh installs it)")
+                                .arg(QLatin1String(tool))));
+    }
+    QTemporaryDir out;
+    QVERIFY(out.isValid());
+    int exitCode = 0;
+    const QString log = runTool(
+        QStringLiteral(TAVREL_CPACK_COMMAND),
+        {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("-B"), out.path()}, &exitCode,
+        QStringLiteral(TAVREL_BINARY_DIR), QProcessEnvironment::systemEnvironment());
+    QVERIFY2(exitCode == 0, qPrintable(log));
+    const QStringList debs = QDir(out.path()).entryList({QStringLiteral("*.deb")}, QDir::Files);
+    QCOMPARE(debs.size(), 2);
+    const QString devDeb = out.filePath(debs.filter(QStringLiteral("-dev_")).value(0));
+    QString runtimeDeb;
+    for (const QString &deb : debs) {
+        if (!deb.contains(QLatin1String("-dev_")))
+            runtimeDeb = out.filePath(deb);
+    }
+    QVERIFY2(QFileInfo::exists(devDeb) && !runtimeDeb.isEmpty(), qPrintable(debs.join(u' ')));
+
+    const auto field = [&](const QString &deb, const char *name) {
+        int rc = 0;
+        const QString value = runTool(QStringLiteral("dpkg-deb"),
+                                      {QStringLiteral("-f"), deb, QLatin1String(name)}, &rc)
+                                  .trimmed();
+        return rc == 0 ? value : QString();
+    };
+    const auto contents = [&](const QString &deb) {
+        int rc = 0;
+        QStringList files;
+        const QString listing =
+            runTool(QStringLiteral("dpkg-deb"), {QStringLiteral("-c"), deb}, &rc);
+        for (const QString &line : listing.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            // "-rwxr-xr-x root/root 1234 2026-01-01 00:00 ./usr/bin/x [-> target]"
+            const QString path =
+                line.section(QLatin1String(" ./"), 1).section(QLatin1String(" -> "), 0, 0);
+            if (!path.endsWith(QLatin1Char('/')))
+                files << path;
+        }
+        return files;
+    };
+    const QString version = QStringLiteral(TAVREL_PACKAGE_VERSION);
+    QCOMPARE(field(runtimeDeb, "Package"), QStringLiteral("tavrelsample"));
+    QCOMPARE(field(devDeb, "Package"), QStringLiteral("tavrelsample-dev"));
+    QCOMPARE(field(runtimeDeb, "Version"), version);
+    // dpkg-shlibdeps found what the binaries link to.
+    const QString runtimeDepends = field(runtimeDeb, "Depends");
+    for (const char *dependency : {"libc6", "libqt6core6", "libqt6gui6", "libqt6widgets6"})
+        QVERIFY2(runtimeDepends.contains(QLatin1String(dependency) + QLatin1Char(' ')),
+                 qPrintable(runtimeDepends));
+    const QString devDepends = field(devDeb, "Depends");
+    QVERIFY2(devDepends.contains(QStringLiteral("tavrelsample (= %1)").arg(version)),
+             qPrintable(devDepends));
+    QVERIFY2(devDepends.contains(QLatin1String("qt6-base-dev")), qPrintable(devDepends));
+
+    const QStringList runtimeFiles = contents(runtimeDeb);
+    const QStringList devFiles = contents(devDeb);
+    const QString usr = PackageDir.mid(1) + QLatin1Char('/');
+    for (const QString &file :
+         {ProgramPath, HostLibrary, ComponentDir + QStringLiteral("/TavrelCtl.so"), DesktopPath,
+          IconPath, PluginPath, LauncherPath}) {
+        QVERIFY2(runtimeFiles.contains(usr + file),
+                 qPrintable(file + QStringLiteral(" in\n") + runtimeFiles.join(u'\n')));
+        QVERIFY2(!devFiles.contains(usr + file), qPrintable(file));
+    }
+    for (const QString &file : {QStringLiteral("include/tavrel/host/ComponentSite.h"),
+                                QStringLiteral("include/tavrel/host/PictureStream.h"),
+                                LibDir + QStringLiteral("/libtavrelhost.so"),
+                                LibDir + QStringLiteral("/cmake/TavrelSkin/TavrelSkinConfig.cmake"),
+                                LibDir + QStringLiteral("/pkgconfig/tavrelskin.pc"),
+                                QStringLiteral("share/tavrelskin/tavrelskin.bmp")}) {
+        QVERIFY2(devFiles.contains(usr + file),
+                 qPrintable(file + QStringLiteral(" in\n") + devFiles.join(u'\n')));
+        QVERIFY2(!runtimeFiles.contains(usr + file), qPrintable(file));
+    }
+
+    QVERIFY(m_unpacked.isValid());
+    const QString unpacked =
+        runTool(QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), runtimeDeb, m_unpacked.path()},
+                &exitCode);
+    QVERIFY2(exitCode == 0, qPrintable(unpacked));
+    m_packageUnpacked = true;
+}
+
+void tst_Install::installedProgramRunsFromAnyFolder_data()
+{
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<bool>("fromPackage");
+    QTest::newRow("cmake --install") << m_prefix.path() << false;
+#ifndef TAVREL_SANITIZED
+    QTest::newRow("unpacked Debian package") << m_unpacked.filePath(PackageDir.mid(1)) << true;
+#endif
+}
+
 void tst_Install::installedProgramRunsFromAnyFolder()
 {
+    QFETCH(QString, prefix);
+    QFETCH(bool, fromPackage);
+    QVERIFY2(!fromPackage || m_packageUnpacked, "the runtime package was not unpacked");
     const QStringList missing = e2e::XSession::missingTools();
     QVERIFY2(missing.isEmpty(),
              qPrintable(QStringLiteral("not installed: %1 (scripts/setup.sh installs them)")
@@ -192,7 +626,7 @@ void tst_Install::installedProgramRunsFromAnyFolder()
     x.prepare(&app);
     app.setWorkingDirectory(elsewhere.path());
     app.setProgram(QStandardPaths::findExecutable(QStringLiteral("tavrelsample"),
-                                                  {installed(QStringLiteral("bin"))}));
+                                                  {prefix + QStringLiteral("/bin")}));
     QVERIFY(!app.program().isEmpty());
     app.start();
     QVERIFY(app.waitForStarted(5000));
@@ -221,6 +655,164 @@ void tst_Install::installedProgramRunsFromAnyFolder()
         app.waitForFinished(5000);
     }
     QVERIFY2(ended, "Alt+X ends the installed program");
+    QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(app.exitCode(), 0);
+}
+
+void tst_Install::skinRunSkinsAnUnmodifiedProgram()
+{
+#ifdef TAVREL_SANITIZED
+    QSKIP("an uninstrumented program cannot load the sanitized plugin");
+#endif
+    // Qt Designer as Debian ships it, started through the kit's launcher.
+    const QString designer =
+        QLibraryInfo::path(QLibraryInfo::BinariesPath) + QStringLiteral("/designer");
+    QVERIFY2(QFileInfo(designer).isExecutable(),
+             qPrintable(designer + QStringLiteral(" is missing (scripts/setup.sh installs "
+                                                  "designer-qt6)")));
+    const QStringList missing = e2e::XSession::missingTools();
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QStringLiteral(", "))));
+    e2e::XSession x;
+    QVERIFY2(x.start(), qPrintable(x.lastError()));
+    QProcess app;
+    x.prepare(&app);
+    app.setProcessChannelMode(QProcess::MergedChannels);
+    // The screen as a failure leaves it.
+    const auto keepScreen = qScopeGuard([&x] {
+        if (!QTest::currentTestFailed())
+            return;
+        QDir().mkpath(QStringLiteral("e2e-artifacts"));
+        const QString path =
+            QDir(QStringLiteral("e2e-artifacts")).absoluteFilePath(QStringLiteral("designer.png"));
+        if (x.screenshot().save(path))
+            qInfo("screen saved to %s", qPrintable(path));
+    });
+    app.start(installed(LauncherPath), {designer});
+    QVERIFY(app.waitForStarted(5000));
+    const auto output = [&app] { return QString::fromLocal8Bit(app.readAll()); };
+    const auto waitForWindow = [&](const QString &title) {
+        QList<XWindow> windows;
+        (void)QTest::qWaitFor(
+            [&] {
+                windows = windowsTitled(x, title);
+                return windows.size() == 1 || app.state() == QProcess::NotRunning;
+            },
+            WindowTimeout);
+        return windows.size() == 1 ? windows.first() : XWindow(0);
+    };
+    const auto waitForActive = [&](XWindow window) {
+        x.activate(window);
+        return QTest::qWaitFor([&] { return x.activeWindow() == window; }, InputTimeout);
+    };
+    const auto screenRect = [&](XWindow window, const QRect &inWindow) {
+        return inWindow.translated(x.geometry(window).topLeft());
+    };
+    // Skinned: the window manager draws no frame, and the top of the window
+    // carries the skin's caption with the window's own title in it.
+    const auto checkSkinned = [&](XWindow window, const QString &title, Qt::WindowType type,
+                                  bool withIcon, SkinnedLook *look) {
+        QMargins extents(-1, -1, -1, -1);
+        if (!x.frameExtents(window, &extents) || extents != QMargins())
+            return QStringLiteral("'%1' has a frame from the window manager").arg(title);
+        const QRect geometry = x.geometry(window);
+        QString error;
+        *look = skinnedLook(title, type, withIcon, geometry.size(), &error);
+        const SkinnedLook untitled =
+            skinnedLook(QString(), type, withIcon, geometry.size(), &error);
+        const QRect caption = look->parts.value(QStringLiteral("tavrelskin_caption"));
+        if (!error.isEmpty() || caption.isEmpty())
+            return QStringLiteral("no reference for '%1': %2").arg(title, error);
+        double share = 0;
+        int textPixels = 0;
+        (void)QTest::qWaitFor(
+            [&] {
+                share = titleShown(x.screenshot(), geometry.topLeft(), look->image, untitled.image,
+                                   caption, &textPixels);
+                return share >= 0.9;
+            },
+            InputTimeout);
+        qInfo("'%s': %d pixels of title text in the caption, %.1f%% of them on screen",
+              qPrintable(title), textPixels, share * 100);
+        if (textPixels < 30 || share < 0.9)
+            return QStringLiteral("the caption of '%1' shows its title in %2% of %3 text pixels")
+                .arg(title)
+                .arg(share * 100, 0, 'f', 1)
+                .arg(textPixels);
+        return QString();
+    };
+
+    // The dialog Designer opens as it starts, over its main window.
+    const QString dialogTitle = QStringLiteral("New Form — Qt Designer");
+    const XWindow dialog = waitForWindow(dialogTitle);
+    QVERIFY2(dialog, qPrintable(output()));
+    const XWindow main = waitForWindow(QStringLiteral("Qt Designer"));
+    QVERIFY2(main, qPrintable(output()));
+    QVERIFY(waitForActive(dialog));
+    SkinnedLook dialogLook;
+    // The window manager's title has " — Qt Designer" added by Qt; the
+    // window's own title is what the skin shows.
+    QString fault =
+        checkSkinned(dialog, QStringLiteral("New Form"), Qt::Dialog, false, &dialogLook);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    // Closed by the skin's close button.
+    QVERIFY(x.click(
+        screenRect(dialog, dialogLook.parts.value(QStringLiteral("tavrelskin_close"))).center()));
+    QVERIFY2(QTest::qWaitFor([&] { return windowsTitled(x, dialogTitle).isEmpty(); }, InputTimeout),
+             "the dialog closes by the skin's close button");
+
+    QVERIFY(waitForActive(main));
+    SkinnedLook mainLook;
+    fault = checkSkinned(main, QStringLiteral("Qt Designer"), Qt::Window, true, &mainLook);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    // Designer starts maximised: the skin's maximise button restores it.
+    const QRect maximised = x.geometry(main);
+    QVERIFY(x.click(
+        screenRect(main, mainLook.parts.value(QStringLiteral("tavrelskin_maximize"))).center()));
+    QRect restored;
+    QVERIFY2(QTest::qWaitFor(
+                 [&] {
+                     restored = x.geometry(main);
+                     return !restored.isNull() && restored.width() < maximised.width();
+                 },
+                 InputTimeout),
+             "the skin's maximise button restores the window");
+
+    // Moved by its caption.
+    const QRect caption = mainLook.parts.value(QStringLiteral("tavrelskin_caption"));
+    const QPoint grip =
+        restored.topLeft() + QPoint(qMin(120, restored.width() / 3), caption.center().y());
+    const QPoint delta(70, 45);
+    QVERIFY2(x.drag(grip, grip + delta), qPrintable(x.lastError()));
+    QRect moved;
+    QVERIFY2(QTest::qWaitFor(
+                 [&] {
+                     moved = x.geometry(main);
+                     return moved.topLeft() == restored.topLeft() + delta;
+                 },
+                 InputTimeout),
+             qPrintable(QStringLiteral("dragging the caption by 70,45 moved the window from "
+                                       "%1,%2 to %3,%4")
+                            .arg(restored.x())
+                            .arg(restored.y())
+                            .arg(moved.x())
+                            .arg(moved.y())));
+    QCOMPARE(moved.size(), restored.size());
+
+    // Closed by the skin's close button, at the same distance from the
+    // right edge as in the wide window.
+    const QRect close = mainLook.parts.value(QStringLiteral("tavrelskin_close"));
+    QVERIFY(!close.isEmpty());
+    const QPoint closeAt(moved.right() - (maximised.width() - 1 - close.center().x()),
+                         moved.top() + close.center().y());
+    QVERIFY(waitForActive(main));
+    QVERIFY(x.click(closeAt));
+    const bool ended = app.waitForFinished(10000);
+    if (!ended) {
+        app.kill();
+        app.waitForFinished(5000);
+    }
+    QVERIFY2(ended,
+             qPrintable(QStringLiteral("Designer closes by the skin's close button: ") + output()));
     QCOMPARE(app.exitStatus(), QProcess::NormalExit);
     QCOMPARE(app.exitCode(), 0);
 }

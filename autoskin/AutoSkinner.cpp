@@ -1,0 +1,161 @@
+#include "AutoSkinner.h"
+
+#include <SkinContract.h>
+#include <SkinProperties.h>
+
+#include <ComponentHost.h>
+#include <ComponentSite.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QPointer>
+#include <QWidget>
+#include <QWindow>
+
+#include <exception>
+
+namespace autoskin {
+
+namespace {
+bool hasSkin(const QWidget *window)
+{
+    const auto sites = window->findChildren<host::ComponentSite *>(Qt::FindDirectChildrenOnly);
+    for (const host::ComponentSite *site : sites) {
+        if (site->className() == skin::className())
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+AutoSkinner::AutoSkinner(qint32 scheme, const QStringList &componentPaths, QObject *parent)
+    : QObject(parent), m_scheme(scheme)
+{
+    setObjectName(QStringLiteral("tavrelskin_autoskinner"));
+    // Prepended one by one: the first path given ends up searched first.
+    for (auto it = componentPaths.crbegin(); it != componentPaths.crend(); ++it)
+        host::ComponentHost::instance().addSearchPath(*it);
+}
+
+bool AutoSkinner::wantsSkin(const QWidget *window)
+{
+    if (!window || !window->isWindow())
+        return false;
+    const Qt::WindowType type = window->windowType();
+    if (type != Qt::Window && type != Qt::Dialog)
+        return false;
+    if (window->windowFlags().testFlag(Qt::FramelessWindowHint))
+        return false;
+    if (window->property(optOutProperty()).toBool())
+        return false;
+    // Never on screen, or embedded in a foreign window: no frame to replace.
+    if (window->testAttribute(Qt::WA_DontShowOnScreen))
+        return false;
+    if (const QWindow *handle = window->windowHandle(); handle && handle->parent())
+        return false;
+    return !hasSkin(window);
+}
+
+bool AutoSkinner::parseScheme(const QString &text, qint32 *scheme, QString *error)
+{
+    QString key = text.trimmed().toLower();
+    key.remove(QLatin1Char(' ')).remove(QLatin1Char('-')).remove(QLatin1Char('_'));
+    static const struct
+    {
+        const char *number;
+        const char *name;
+        qint32 scheme;
+    } schemes[] = {{"1", "lightblue", skin::LightBlue},
+                   {"2", "darkblue", skin::DarkBlue},
+                   {"3", "green", skin::Green}};
+    if (key.isEmpty()) {
+        *scheme = NoScheme;
+        return true;
+    }
+    for (const auto &s : schemes) {
+        if (key == QLatin1String(s.number) || key == QLatin1String(s.name)) {
+            *scheme = s.scheme;
+            return true;
+        }
+    }
+    *error = QStringLiteral("'%1' is not a colour scheme: give 1, 2 or 3, or Light Blue, Dark "
+                            "Blue or Green")
+                 .arg(text);
+    return false;
+}
+
+QStringList AutoSkinner::componentPathsFor(const QString &pluginPathList)
+{
+    QStringList paths;
+    for (const QString &dir : pluginPathList.split(QDir::listSeparator(), Qt::SkipEmptyParts))
+        paths << QDir::cleanPath(dir + QLatin1String("/../components"));
+    return paths;
+}
+
+bool AutoSkinner::eventFilter(QObject *watched, QEvent *event)
+{
+    // The show event of a top-level window comes before the window system
+    // maps it: the native frame never appears. It is handed to the window
+    // first, so that a dialog places itself over its parent as usual, and
+    // the skin goes on after that. Windows that other windows show from
+    // their own show handlers are skinned the same way.
+    if (event->type() != QEvent::Show || !m_working || !watched->isWidgetType() ||
+        m_delivering.contains(watched))
+        return false;
+    QPointer<QWidget> window = static_cast<QWidget *>(watched);
+    if (!wantsSkin(window))
+        return false;
+    m_delivering.append(watched);
+    QCoreApplication::sendEvent(window, event);
+    m_delivering.removeOne(watched);
+    // Gone, or hidden again, while it handled its show event.
+    if (window && window->isVisible() && wantsSkin(window))
+        skin(window);
+    return true;
+}
+
+void AutoSkinner::skin(QWidget *window)
+{
+    // Nothing may escape into the application's event loop, whatever the
+    // component does.
+    try {
+        host::ComponentSite *site = nullptr;
+        const host::Status created = host::ComponentSite::create(
+            skin::className(), skin::instanceName(), window, skin::storedProperties(), &site);
+        if (!created) {
+            giveUp(created.toString());
+            return;
+        }
+        QList<host::Variant> args;
+        if (m_scheme != NoScheme) {
+            args << host::Variant::fromI4(m_scheme);
+            const host::Status put =
+                site->invoke(skin::Member::ColorScheme, host::InvokeKind::PropertyPut, args);
+            if (!put) {
+                delete site;
+                giveUp(put.toString());
+                return;
+            }
+            args.clear();
+        }
+        const host::Status applied =
+            site->invoke(skin::Member::ApplySkin, host::InvokeKind::Method, args);
+        if (!applied) {
+            delete site;
+            giveUp(applied.toString());
+        }
+    } catch (const std::exception &e) {
+        giveUp(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        giveUp(QStringLiteral("the component raised an unknown exception"));
+    }
+}
+
+void AutoSkinner::giveUp(const QString &why)
+{
+    m_working = false;
+    qWarning("tavrelskin: windows keep their own frames: %s", qPrintable(why));
+}
+
+} // namespace autoskin

@@ -1,0 +1,74 @@
+// A window of our own, skinned by the Tavrel skin component through the
+// component host: created by class name, driven by member id.
+#include <ComponentHost.h>
+#include <ComponentSite.h>
+#include <PictureStream.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QPixmap>
+#include <QTextStream>
+#include <QVBoxLayout>
+#include <QWidget>
+
+namespace {
+constexpr host::DispId ApplySkin = 0x6003000C;
+constexpr host::DispId ColorScheme = 0x68030004; // 1 Light Blue, 2 Dark Blue, 3 Green
+constexpr host::DispId FocusChange = 1;          // event: HasFocus, 16-bit, by reference
+
+int fail(const host::Status &status)
+{
+    QTextStream(stderr) << "consumer: " << status.toString() << '\n';
+    return 1;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("Skinned Consumer"));
+    auto *label = new QLabel(QStringLiteral("A window of my own, in the Tavrel skin"));
+    (new QVBoxLayout(&window))->addWidget(label);
+
+    QFile picture(QStringLiteral(TAVREL_SKIN_PICTURE));
+    if (!picture.open(QIODevice::ReadOnly))
+        return fail(host::Status::failure(host::StatusCode::InvalidPicture,
+                                          picture.fileName() + QStringLiteral(": ") +
+                                              picture.errorString()));
+    host::PropertyBag properties;
+    properties.write(QStringLiteral("_extentx"), host::Variant::fromI4(1111));
+    properties.write(QStringLiteral("_extenty"), host::Variant::fromI4(953));
+    properties.write(QStringLiteral("skinpicture"),
+                     host::Variant::fromBlob(host::PictureStream::encodeStored(picture.readAll())));
+
+    host::ComponentHost::instance().addSearchPath(QStringLiteral(TAVREL_COMPONENT_DIR));
+    host::ComponentSite *skin = nullptr;
+    if (const host::Status created =
+            host::ComponentSite::create(QStringLiteral("TavrelCtl.TavrelSkin"),
+                                        QStringLiteral("TavrelSkin1"), &window, properties, &skin);
+        !created)
+        return fail(created);
+
+    skin->connectEvent(FocusChange, [label](QList<host::Variant> &args) {
+        label->setEnabled(args.value(0).toI2() != 0);
+    });
+    QList<host::Variant> args{host::Variant::fromI4(2)};
+    if (const host::Status put = skin->invoke(ColorScheme, host::InvokeKind::PropertyPut, args);
+        !put)
+        return fail(put);
+    args.clear();
+    if (const host::Status applied = skin->invoke(ApplySkin, host::InvokeKind::Method, args);
+        !applied)
+        return fail(applied);
+
+    window.show();
+    // --grab FILE: save how the window looks and leave (used by the kit's test).
+    if (const qsizetype at = app.arguments().indexOf(QStringLiteral("--grab"));
+        at > 0 && at + 1 < app.arguments().size()) {
+        return window.grab().save(app.arguments().at(at + 1), "PNG") ? 0 : 1;
+    }
+    return app.exec();
+}
