@@ -14,6 +14,7 @@ struct State
 {
     FailureReporter::Presenter presenter;
     bool failed = false;
+    bool presenting = false;
     QString last;
 };
 
@@ -75,10 +76,16 @@ void FailureReporter::report(const host::Error &error)
     s.last = text;
     std::fprintf(stderr, "tavrelsample: unhandled error %s\n", error.what());
     std::fflush(stderr);
-    if (s.presenter)
-        s.presenter(title(), text);
-    else
-        showMessageBox(title(), text);
+    // A handler that throws on every event (a paint, say) fails again inside
+    // the message box's own event loop: one box, every failure on stderr.
+    if (!s.presenting) {
+        s.presenting = true;
+        if (s.presenter)
+            s.presenter(title(), text);
+        else
+            showMessageBox(title(), text);
+        s.presenting = false;
+    }
     // Ends every event loop that is running, nested ones included; main()
     // returns the code. Nothing is retried or rolled back.
     QCoreApplication::exit(ExitCode);

@@ -1,9 +1,8 @@
+#include "Application.h"
 #include "DisplayCheck.h"
 #include "FailureReporter.h"
 #include "Startup.h"
 #include "WindowRegistry.h"
-
-#include <QApplication>
 
 #include <cstdio>
 
@@ -15,10 +14,12 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    QApplication application(argc, argv);
+    app::Application application(argc, argv);
     app::Startup::configure(application);
     app::WindowRegistry registry;
-    if (!app::Startup::showMainWindow(registry))
+    // A failure caught while showing (by an event handler) has been reported
+    // before any event loop ran to end.
+    if (!app::Startup::showMainWindow(registry) || app::FailureReporter::hasFailed())
         return app::FailureReporter::ExitCode;
     return application.exec();
 }

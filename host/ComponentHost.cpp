@@ -1,7 +1,10 @@
 #include "ComponentHost.h"
 
+#include "ErrorBoundary.h"
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QLibrary>
@@ -47,51 +50,120 @@ void ComponentHost::unregisterClass(const QString &className)
     m_registered.remove(className);
 }
 
+namespace {
+
+// A library whose metadata names the class asked for.
+struct Offer
+{
+    QString path;
+    QString interfaceId;
+};
+
+QString fileNames(const QList<Offer> &offers)
+{
+    QStringList names;
+    for (const Offer &offer : offers)
+        names << offer.path;
+    return names.join(QLatin1String(", "));
+}
+
+// "TavrelCtl.TavrelSkin" comes from the library TavrelCtl: TavrelCtl.so (or
+// libTavrelCtl.so, TavrelCtl.dll).
+bool namedAfterLibrary(const QString &path, const QString &className)
+{
+    const QString library = className.section(QLatin1Char('.'), 0, 0);
+    const QString base = QFileInfo(path).completeBaseName();
+    return !library.isEmpty() && (base == library || base == QLatin1String("lib") + library);
+}
+
+} // namespace
+
+// Which library makes a class, folder by folder in search order; the first
+// folder holding a library that offers the class decides. Within it:
+//   - a library built for another interface version is skipped with a
+//     warning, or is the failure if no other library offers the class;
+//   - of several that offer the class, the one named after the class's
+//     library wins (a warning names the others); if none is, the start
+//     fails naming them all: the host never picks one by file-name order.
 Status ComponentHost::findFactory(const QString &className, ComponentFactory **factory)
 {
     if (ComponentFactory *known = m_factories.value(className)) {
         *factory = known;
         return Status::ok();
     }
+    const QString ourInterface = QString::fromLatin1(TavrelHost_ComponentFactory_iid);
     QStringList looked;
     for (const QString &path : std::as_const(m_searchPaths)) {
         const QDir dir(path);
         if (!dir.exists())
             continue;
         looked << QDir::cleanPath(dir.absolutePath());
+        QList<Offer> offers, foreign;
         const QStringList files = dir.entryList(QDir::Files, QDir::Name);
         for (const QString &file : files) {
             const QString fullPath = dir.absoluteFilePath(file);
             if (!QLibrary::isLibrary(fullPath))
                 continue;
-            // The library is never unloaded: it stays loaded while any
-            // component it made may still exist.
-            auto loader = std::make_unique<QPluginLoader>(fullPath);
-            const QJsonObject meta = loader->metaData().value(QLatin1String("MetaData")).toObject();
-            const QJsonArray names = meta.value(QLatin1String("classNames")).toArray();
+            // Reads the metadata without loading the library.
+            const QJsonObject meta = QPluginLoader(fullPath).metaData();
+            const QJsonArray names = meta.value(QLatin1String("MetaData"))
+                                         .toObject()
+                                         .value(QLatin1String("classNames"))
+                                         .toArray();
             if (!names.contains(className))
                 continue;
-            QObject *root = loader->instance();
-            if (!root) {
-                const QString why = loader->errorString();
-                return Status::failure(StatusCode::ComponentLoadFailed,
-                                       QStringLiteral("component library '%1' for class '%2' "
-                                                      "could not be loaded: %3")
-                                           .arg(fullPath, className, why));
-            }
-            auto *f = qobject_cast<ComponentFactory *>(root);
-            if (!f) {
-                return Status::failure(StatusCode::ComponentLoadFailed,
-                                       QStringLiteral("library '%1' names class '%2' but provides "
-                                                      "no component factory")
-                                           .arg(fullPath, className));
-            }
-            m_loaders.push_back(std::move(loader));
-            for (const QString &provided : f->classNames())
-                m_factories.insert(provided, f);
-            *factory = f;
-            return Status::ok();
+            const Offer offer{fullPath, meta.value(QLatin1String("IID")).toString()};
+            (offer.interfaceId == ourInterface ? offers : foreign).append(offer);
         }
+        if (offers.isEmpty() && foreign.isEmpty())
+            continue;
+        if (offers.isEmpty()) {
+            QStringList which;
+            for (const Offer &offer : std::as_const(foreign))
+                which << QStringLiteral("%1 (%2)").arg(offer.path, offer.interfaceId);
+            return Status::failure(
+                StatusCode::ComponentLoadFailed,
+                QStringLiteral("class '%1' is offered only by component "
+                               "libraries built for another interface: %2; "
+                               "this host loads %3")
+                    .arg(className, which.join(QLatin1String(", ")), ourInterface));
+        }
+        for (const Offer &offer : std::as_const(foreign)) {
+            qWarning("component host: skipping %s, which offers class '%s' for interface %s "
+                     "(this host loads %s)",
+                     qPrintable(offer.path), qPrintable(className), qPrintable(offer.interfaceId),
+                     qPrintable(ourInterface));
+        }
+        QList<Offer> named;
+        for (const Offer &offer : std::as_const(offers)) {
+            if (namedAfterLibrary(offer.path, className))
+                named << offer;
+        }
+        Offer chosen;
+        if (named.size() == 1) {
+            chosen = named.first();
+        } else if (named.isEmpty() && offers.size() == 1) {
+            chosen = offers.first();
+        } else {
+            const QList<Offer> &rivals = named.isEmpty() ? offers : named;
+            return Status::failure(StatusCode::ComponentLoadFailed,
+                                   QStringLiteral("class '%1' is offered by %2 component "
+                                                  "libraries in %3: %4; the host does not choose "
+                                                  "between them (only one named after the "
+                                                  "library '%5' would be preferred)")
+                                       .arg(className)
+                                       .arg(rivals.size())
+                                       .arg(looked.last(), fileNames(rivals),
+                                            className.section(QLatin1Char('.'), 0, 0)));
+        }
+        for (const Offer &offer : std::as_const(offers)) {
+            if (offer.path != chosen.path) {
+                qWarning("component host: ignoring %s, which also offers class '%s': %s is named "
+                         "after the class's library and takes precedence",
+                         qPrintable(offer.path), qPrintable(className), qPrintable(chosen.path));
+            }
+        }
+        return loadFactory(chosen.path, className, factory);
     }
     return Status::failure(
         StatusCode::ClassNotRegistered,
@@ -103,6 +175,41 @@ Status ComponentHost::findFactory(const QString &className, ComponentFactory **f
                                   : looked.join(QLatin1String(", "))));
 }
 
+Status ComponentHost::loadFactory(const QString &path, const QString &className,
+                                  ComponentFactory **factory)
+{
+    // The library is never unloaded: it stays loaded while any component it
+    // made may still exist.
+    auto loader = std::make_unique<QPluginLoader>(path);
+    QObject *root = loader->instance();
+    if (!root) {
+        return Status::failure(StatusCode::ComponentLoadFailed,
+                               QStringLiteral("component library '%1' for class '%2' could not be "
+                                              "loaded: %3")
+                                   .arg(path, className, loader->errorString()));
+    }
+    auto *f = qobject_cast<ComponentFactory *>(root);
+    if (!f) {
+        return Status::failure(StatusCode::ComponentLoadFailed,
+                               QStringLiteral("library '%1' names class '%2' but provides no "
+                                              "component factory")
+                                   .arg(path, className));
+    }
+    QStringList provided;
+    const Status listed =
+        ErrorBoundary::contain(QStringLiteral("the factory in '%1' threw").arg(path), [&] {
+            provided = f->classNames();
+            return Status::ok();
+        });
+    if (!listed)
+        return listed;
+    m_loaders.push_back(std::move(loader));
+    for (const QString &name : std::as_const(provided))
+        m_factories.insert(name, f);
+    *factory = f;
+    return Status::ok();
+}
+
 Status ComponentHost::create(const QString &className, std::unique_ptr<Component> *out)
 {
     Q_ASSERT(out);
@@ -111,14 +218,26 @@ Status ComponentHost::create(const QString &className, std::unique_ptr<Component
         return Status::failure(StatusCode::InvalidClassString,
                                QStringLiteral("invalid class string: the class name is empty"));
     }
+    const QString threw = QStringLiteral("the factory of class '%1' threw").arg(className);
     if (auto it = m_registered.constFind(className); it != m_registered.constEnd()) {
-        *out = (*it)();
+        const Creator creator = *it;
+        const Status made = ErrorBoundary::contain(threw, [&] {
+            *out = creator();
+            return Status::ok();
+        });
+        if (!made)
+            return made;
     } else {
         ComponentFactory *factory = nullptr;
         const Status found = findFactory(className, &factory);
         if (!found)
             return found;
-        *out = factory->create(className);
+        const Status made = ErrorBoundary::contain(threw, [&] {
+            *out = factory->create(className);
+            return Status::ok();
+        });
+        if (!made)
+            return made;
     }
     if (!*out) {
         return Status::failure(StatusCode::Fail,

@@ -18,8 +18,10 @@ namespace host {
 // Creates components by class name (programmatic identifier). Classes
 // registered in-process come first (tests register recording components this
 // way); otherwise the host looks for a plugin library in its search
-// directories whose metadata names the class, loads it and asks its factory.
-// Libraries stay loaded for the life of the process.
+// directories whose metadata names the class, loads it and asks its factory
+// (findFactory() says which library wins when several offer the class).
+// Whatever a factory throws becomes a failed status. Libraries stay loaded
+// for the life of the process.
 class ComponentHost
 {
 public:
@@ -42,6 +44,7 @@ private:
     ComponentHost();
     ~ComponentHost();
     Status findFactory(const QString &className, ComponentFactory **factory);
+    Status loadFactory(const QString &path, const QString &className, ComponentFactory **factory);
 
     QStringList m_searchPaths;
     QHash<QString, Creator> m_registered;

@@ -5,6 +5,11 @@
 #include <functional>
 #include <utility>
 
+QT_BEGIN_NAMESPACE
+class QEvent;
+class QObject;
+QT_END_NAMESPACE
+
 namespace host {
 
 // The edge of a running handler. Errors raised inside a handler must never
@@ -21,8 +26,25 @@ void setHandler(Handler handler);
 // running handler's caller if none is installed).
 void report(const Error &error);
 
+// The failed status the exception being handled stands for, its message
+// starting with `context` ("load threw std::bad_alloc: ..."): a raised Error
+// keeps its code, std::bad_alloc is out of memory, anything else (a standard
+// exception, or a type of its own, named as far as the run time can) is an
+// exception. Call only inside a catch block.
+Status currentExceptionStatus(const QString &context);
+
+// Runs `f`, a call into a component, so that nothing it throws goes
+// further: the exception becomes the failed status above.
+Status contain(const QString &context, const std::function<Status()> &f);
+
+// Reports the exception being handled (inside a catch block), which escaped
+// the delivery of `event` to `receiver`, naming the component on the
+// receiver's window. For QApplication::notify overrides.
+void reportEventException(QObject *receiver, QEvent *event);
+
 // Handlers read what they need from their controls, so the guarded
 // function takes no arguments; it connects to a signal of any signature.
+// Whatever a handler throws is reported, not only a raised Error.
 template <typename F>
 auto guarded(F f)
 {
@@ -31,11 +53,13 @@ auto guarded(F f)
             f();
         } catch (const Error &error) {
             report(error);
+        } catch (...) {
+            report(Error(currentExceptionStatus(QStringLiteral("a handler threw"))));
         }
     };
 }
 
-// Runs `f` now, inside the boundary. Returns false if it raised.
+// Runs `f` now, inside the boundary. Returns false if it raised or threw.
 bool run(const std::function<void()> &f);
 
 } // namespace ErrorBoundary

@@ -17,11 +17,12 @@ enum class StatusCode : quint32 {
     Unexpected = 0x8000FFFF,
     InvalidArg = 0x80070057,
     OutOfMemory = 0x8007000E,
-    MemberNotFound = 0x80020003,   // no member with that id
-    TypeMismatch = 0x80020005,     // an argument has the wrong variant type
+    MemberNotFound = 0x80020003, // no member with that id
+    TypeMismatch = 0x80020005,   // an argument has the wrong variant type
     BadVarType = 0x80020008,
-    Overflow = 0x8002000A,         // a value does not fit the argument
-    BadParamCount = 0x8002000E,    // wrong number of arguments
+    Overflow = 0x8002000A,      // a value does not fit the argument
+    BadParamCount = 0x8002000E, // wrong number of arguments
+    Exception = 0x80020009,     // the callee threw a C++ exception
     ClassNotRegistered = 0x80040154,
     InvalidClassString = 0x800401F3,
     ComponentLoadFailed = 0x8007007E, // the module could not be loaded

@@ -1,6 +1,7 @@
 #include "SkinLayout.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace tavrelctl {
 
@@ -227,7 +228,61 @@ Status SkinLayout::read(const QImage &picture, SkinLayout *layout)
                                .arg(l.m_tallCells[RightEnd].width())
                                .arg(l.m_tallCells[3 + LeftEnd].width()));
     }
+    if (Status bounded = l.checkMarkers(ruler + 3); !bounded)
+        return bounded;
     *layout = l;
+    return Status::ok();
+}
+
+// Every metric must lie within the cells it describes, so that a picture can
+// never make a window grow by more than its own caption band and frame tiles
+// (plus an inset no wider than a tile), nor place a button outside the
+// caption. The two switches (MiddleFill, TextAlign) only ask zero or not.
+Status SkinLayout::checkMarkers(int firstMarkerRow) const
+{
+    struct Bound
+    {
+        Marker marker;
+        const char *name;
+        int low;
+        int high;
+        const char *why;
+    };
+    int smallestTile = std::numeric_limits<int>::max();
+    for (int k = 0; k < TileCount; ++k)
+        smallestTile = std::min({smallestTile, m_tiles[k].width(), m_tiles[k].height()});
+    const int tall = tallBandHeight();
+    const int endWidth = m_tallCells[LeftEnd].width();
+    const QSize glyph = glyphSize();
+    // The buttons and the text box must fit the lower of the two captions.
+    const int lowCaption = std::min(m_markers[FixedCaption], m_markers[SizableCaption]);
+    const Bound bounds[] = {
+        {FixedCaption, "FixedCaption", 1, tall, "the tall caption band's height"},
+        {SizableCaption, "SizableCaption", 1, tall, "the tall caption band's height"},
+        {TextTop, "TextTop", 0, lowCaption - glyph.height(),
+         "the text box, as tall as a button glyph, within the lower caption"},
+        {ButtonTop, "ButtonTop", 0, lowCaption - glyph.height(),
+         "the caption buttons within the lower caption"},
+        {TextLeft, "TextLeft", 0, endWidth - 1, "within the caption's leading end cell"},
+        {IconGap, "IconGap", 0, endWidth, "the width of a caption end cell"},
+        {ButtonMargin, "ButtonMargin", 0, endWidth, "within the caption's trailing end cell"},
+        {ButtonGap, "ButtonGap", 0, glyph.width(), "the width of a button glyph"},
+        {ClientInset, "ClientInset", 0, smallestTile, "the smallest side of a frame tile"},
+    };
+    for (const Bound &b : bounds) {
+        const int value = m_markers[b.marker];
+        if (value >= b.low && value <= b.high)
+            continue;
+        const QString range = b.high < b.low
+                                  ? QStringLiteral("no value fits")
+                                  : QStringLiteral("allowed %1 to %2").arg(b.low).arg(b.high);
+        return layoutError(QStringLiteral("marker row %1 (%2, y = %3) is %4; %5 (%6)")
+                               .arg(int(b.marker))
+                               .arg(QLatin1String(b.name))
+                               .arg(firstMarkerRow + int(b.marker))
+                               .arg(value)
+                               .arg(range, QLatin1String(b.why)));
+    }
     return Status::ok();
 }
 

@@ -35,7 +35,15 @@ namespace tavrelctl {
 //   9  ClientInset      extra space between the skin and the client area
 //   10 SizableCaption   caption height of a sizable window
 // A caption height up to the short band's uses the short band; a taller one
-// uses that many top rows of the tall band (at most the band's height).
+// uses that many top rows of the tall band.
+// Each metric must lie within the cells it describes; read() refuses a
+// picture whose marker breaks its bounds, naming the marker and the range:
+//   FixedCaption, SizableCaption   1 to the tall band's height
+//   TextTop, ButtonTop             a glyph-high box within the lower caption
+//   TextLeft                       inside the caption's leading end cell
+//   IconGap, ButtonMargin          at most a caption end cell's width
+//   ButtonGap                      at most a glyph's width
+//   ClientInset                    at most the smallest side of a frame tile
 class SkinLayout
 {
 public:
@@ -107,6 +115,8 @@ public:
     QSize glyphSize() const { return m_glyphs.value(0).size(); }
 
 private:
+    host::Status checkMarkers(int firstMarkerRow) const;
+
     int m_gridIndex = -1;
     QList<QRect> m_tallCells;  // 6: active L, M, R, inactive L, M, R
     QList<QRect> m_shortCells; // 6

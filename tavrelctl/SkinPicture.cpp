@@ -15,6 +15,23 @@ SkinPicture::SkinPicture(const QImage &image, const SkinLayout &layout)
 {
 }
 
+// The application hands every window the same picture, which thus stays
+// decoded for the life of the process. A process that loads many pictures (a
+// skin editor, the fuzzer) would keep each one for ever: once a few are
+// cached, those no instance uses any more are dropped.
+static void dropUnused(QHash<QByteArray, std::shared_ptr<const SkinPicture>> *cache)
+{
+    constexpr qsizetype KeptPictures = 4;
+    if (cache->size() < KeptPictures)
+        return;
+    for (auto it = cache->begin(); it != cache->end();) {
+        if (it.value().use_count() == 1)
+            it = cache->erase(it);
+        else
+            ++it;
+    }
+}
+
 Status SkinPicture::fromStored(const QByteArray &stored,
                                std::shared_ptr<const SkinPicture> *picture)
 {
@@ -37,6 +54,7 @@ Status SkinPicture::fromStored(const QByteArray &stored,
     status = fromImage(image, &decoded);
     if (!status)
         return status;
+    dropUnused(&cache);
     cache.insert(stored, decoded);
     *picture = decoded;
     return Status::ok();

@@ -1,6 +1,11 @@
 #include "BrokenSkin.h"
 
+#include <QEvent>
+#include <QWidget>
 #include <QtGlobal>
+
+#include <new>
+#include <stdexcept>
 
 namespace testing {
 
@@ -12,14 +17,50 @@ constexpr host::DispId ApplySkin = 0x6003000C;
 
 QByteArray fault()
 {
+    return brokenFault();
+}
+
+// The component's own event handling, where a timer or a filter throws.
+class FaultyHandler : public QObject
+{
+public:
+    explicit FaultyHandler(QObject *parent) : QObject(parent)
+    {
+        setObjectName(QStringLiteral("brokenHandler"));
+    }
+
+protected:
+    void timerEvent(QTimerEvent *) override
+    {
+        if (fault() == "foreign-timer")
+            throw BrokenFault{7};
+        throw std::runtime_error("the broken component's timer went off");
+    }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show)
+            throw std::bad_alloc();
+        return false;
+    }
+};
+} // namespace
+
+QByteArray brokenFault()
+{
     const QByteArray chosen = qgetenv("TAVREL_BROKEN_FAULT");
     return chosen.isEmpty() ? QByteArrayLiteral("applyskin") : chosen;
 }
-} // namespace
 
-Status BrokenSkin::load(QWidget *, const host::PropertyBag &, host::EventSink *)
+Status BrokenSkin::load(QWidget *window, const host::PropertyBag &, host::EventSink *)
 {
-    if (fault() == "load") {
+    const QByteArray chosen = fault();
+    if (chosen == "throw-load")
+        throw std::bad_alloc();
+    if (chosen.endsWith("-timer"))
+        (new FaultyHandler(window))->startTimer(0);
+    if (chosen == "throw-show")
+        window->installEventFilter(new FaultyHandler(window));
+    if (chosen == "load") {
         return Status::failure(StatusCode::InvalidPicture,
                                QStringLiteral("the broken component refuses its skin picture"));
     }
@@ -32,6 +73,10 @@ Status BrokenSkin::invoke(host::DispId member, host::InvokeKind, QList<host::Var
     if (member != ApplySkin)
         return Status::ok();
     const QByteArray chosen = fault();
+    if (chosen == "throw-applyskin")
+        throw std::out_of_range("the broken component lost count of its pieces");
+    if (chosen == "foreign-applyskin")
+        throw BrokenFault{42};
     if (chosen == "member") {
         return Status::failure(StatusCode::MemberNotFound,
                                QStringLiteral("the broken component has no member with id %1")

@@ -3,6 +3,8 @@
 #include "BrokenSkin.h"
 #include "VanishingDependency.h"
 
+#include <stdexcept>
+
 namespace testing {
 
 QStringList BrokenSkinFactory::classNames() const
@@ -12,6 +14,10 @@ QStringList BrokenSkinFactory::classNames() const
 
 std::unique_ptr<host::Component> BrokenSkinFactory::create(const QString &className)
 {
+    if (brokenFault() == "throw-create")
+        throw std::runtime_error("the broken factory has no parts left");
+    if (brokenFault() == "foreign-create")
+        throw BrokenFault{3};
     if (!classNames().contains(className) || !vanishingDependencyPresent())
         return nullptr;
     return std::make_unique<BrokenSkin>();

@@ -33,6 +33,11 @@ QByteArray brokenPlugin()
     return readFile(QStringLiteral(TAVREL_TEST_PLUGIN_DIR "/BrokenCtl.so"));
 }
 
+QByteArray otherInterfacePlugin()
+{
+    return readFile(QStringLiteral(TAVREL_TEST_PLUGIN_DIR "/OtherInterfaceCtl.so"));
+}
+
 QByteArray brokenPluginDependency()
 {
     return readFile(QStringLiteral(TAVREL_TEST_PLUGIN_DIR "/libtavrel_vanishing.so"));
@@ -64,6 +69,7 @@ void tst_FailureProcess::initTestCase()
 {
     QVERIFY(!brokenPlugin().isEmpty());
     QVERIFY(!brokenPluginDependency().isEmpty());
+    QVERIFY(!otherInterfacePlugin().isEmpty());
     QVERIFY(QFile::exists(testing::applicationPath()));
 }
 
@@ -108,6 +114,76 @@ void tst_FailureProcess::failureEndsTheProcess_data()
     QTest::newRow("garbage is skipped, the next library found")
         << QList<ComponentFile>{{QStringLiteral("AaaCtl.so"), garbage(70000)}, broken, dependency}
         << QByteArray("applyskin") << QStringList{"0x80004005", "the broken component cannot skin"};
+
+    // Which library offers the class: never the first by file name.
+    const ComponentFile realAsAaa{QStringLiteral("AAA.so"), real};
+    const ComponentFile brokenAsNamed{QStringLiteral("TavrelCtl.so"), brokenPlugin()};
+    const ComponentFile other{QStringLiteral("AAA.so"), otherInterfacePlugin()};
+    QTest::newRow("library named after the class wins over an earlier name")
+        << QList<ComponentFile>{realAsAaa, brokenAsNamed, dependency} << QByteArray("applyskin")
+        << QStringList{"the broken component cannot skin", "component host: ignoring ",
+                       "/AAA.so, which also offers class 'TavrelCtl.TavrelSkin'",
+                       "/TavrelCtl.so is named after the class's library"};
+    QTest::newRow("two libraries offer the class, none named after it")
+        << QList<ComponentFile>{{QStringLiteral("AaaCtl.so"), brokenPlugin()}, broken, dependency}
+        << QByteArray("applyskin")
+        << QStringList{"0x8007007E",
+                       "class 'TavrelCtl.TavrelSkin' is offered by 2 component libraries",
+                       "/AaaCtl.so, ", "/BrokenCtl.so;"};
+    QTest::newRow("library of another interface skipped")
+        << QList<ComponentFile>{other, broken, dependency} << QByteArray("applyskin")
+        << QStringList{"the broken component cannot skin", "component host: skipping ",
+                       "/AAA.so, which offers class 'TavrelCtl.TavrelSkin' for interface "
+                       "org.tavrel.Host.ComponentFactory/2.0"};
+    QTest::newRow("only a library of another interface")
+        << QList<ComponentFile>{{QStringLiteral("TavrelCtl.so"), otherInterfacePlugin()}}
+        << QByteArray()
+        << QStringList{"0x8007007E",
+                       "offered only by component libraries built for another interface",
+                       "/TavrelCtl.so (org.tavrel.Host.ComponentFactory/2.0)"};
+
+    // Whatever the component throws ends as a reported failure naming it.
+    QTest::newRow("factory throws a standard exception")
+        << QList<ComponentFile>{broken, dependency} << QByteArray("throw-create")
+        << QStringList{"0x80020009", "cannot create TavrelSkin1 (TavrelCtl.TavrelSkin)",
+                       "the factory of class 'TavrelCtl.TavrelSkin' threw std::runtime_error: "
+                       "the broken factory has no parts left"};
+    QTest::newRow("factory throws a type of its own")
+        << QList<ComponentFile>{broken, dependency} << QByteArray("foreign-create")
+        << QStringList{"0x80020009", "cannot create TavrelSkin1 (TavrelCtl.TavrelSkin)",
+                       "threw an exception of type 'testing::BrokenFault'"};
+    QTest::newRow("load throws std::bad_alloc")
+        << QList<ComponentFile>{broken, dependency} << QByteArray("throw-load")
+        << QStringList{
+               "0x8007000E",
+               "cannot create TavrelSkin1 (TavrelCtl.TavrelSkin): load threw std::bad_alloc "
+               "(out of memory)"};
+    QTest::newRow("ApplySkin throws a standard exception")
+        << QList<ComponentFile>{broken, dependency} << QByteArray("throw-applyskin")
+        << QStringList{
+               "0x80020009",
+               "method call 0x6003000C of TavrelSkin1 (TavrelCtl.TavrelSkin): the component "
+               "threw std::out_of_range: the broken component lost count of its pieces"};
+    QTest::newRow("ApplySkin throws a type of its own")
+        << QList<ComponentFile>{broken, dependency} << QByteArray("foreign-applyskin")
+        << QStringList{"0x80020009", "method call 0x6003000C of TavrelSkin1 (TavrelCtl.TavrelSkin)",
+                       "an exception of type 'testing::BrokenFault'"};
+    QTest::newRow("timer event throws a standard exception")
+        << QList<ComponentFile>{broken, dependency} << QByteArray("throw-timer")
+        << QStringList{"0x80020009",
+                       "an event handler of TavrelSkin1 (TavrelCtl.TavrelSkin) on MainFrm",
+                       "handling event Timer for QObject 'brokenHandler' threw std::runtime_error: "
+                       "the broken component's timer went off"};
+    QTest::newRow("timer event throws a type of its own")
+        << QList<ComponentFile>{broken, dependency} << QByteArray("foreign-timer")
+        << QStringList{"0x80020009",
+                       "an event handler of TavrelSkin1 (TavrelCtl.TavrelSkin) on MainFrm",
+                       "an exception of type 'testing::BrokenFault'"};
+    QTest::newRow("event filter throws std::bad_alloc as the window shows")
+        << QList<ComponentFile>{broken, dependency} << QByteArray("throw-show")
+        << QStringList{"0x8007000E",
+                       "an event handler of TavrelSkin1 (TavrelCtl.TavrelSkin) on MainFrm",
+                       "handling event Show for ", "threw std::bad_alloc (out of memory)"};
 }
 
 void tst_FailureProcess::failureEndsTheProcess()

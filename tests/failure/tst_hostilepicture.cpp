@@ -74,6 +74,60 @@ QByteArray plainBitmap(int w, int h, char index)
     return f;
 }
 
+// An uncompressed bottom-up 8-bit bitmap file of an indexed image.
+QByteArray bitmapOf(const QImage &image)
+{
+    const int w = image.width(), h = image.height(), stride = (w + 3) / 4 * 4;
+    QByteArray f = plainBitmap(1, 1, 0).left(PixelOffset);
+    f.append(QByteArray(stride * h, '\0'));
+    put32(f, 2, quint32(f.size()));
+    put32(f, 18, quint32(w));
+    put32(f, 22, quint32(h));
+    put32(f, 34, quint32(stride * h));
+    const QList<QRgb> colours = image.colorTable();
+    for (int i = 0; i < colours.size(); ++i) {
+        f[54 + 4 * i] = char(qBlue(colours[i]));
+        f[55 + 4 * i] = char(qGreen(colours[i]));
+        f[56 + 4 * i] = char(qRed(colours[i]));
+    }
+    for (int y = 0; y < h; ++y)
+        memcpy(f.data() + PixelOffset + (h - 1 - y) * stride, image.constScanLine(y), size_t(w));
+    return f;
+}
+
+// The skin picture stretched to w x h with its grid intact: column 38 (inside
+// the caption's middle cell, frame tile 5, glyph column 2 and swatch 9) and
+// rows 20 (inside the tall band) and 71 (inside the frame tiles) repeated.
+// Then every marker row's one pixel is moved to `markers` where it gives one.
+QByteArray stretchedPicture(const QByteArray &file, int w, int h, const QList<int> &markers)
+{
+    QImage real;
+    if (!decodeBitmap(file, &real))
+        return {};
+    const int extraColumns = w - Width, extraRows = h - Height;
+    QImage big(w, h, QImage::Format_Indexed8);
+    big.setColorTable(real.colorTable());
+    for (int y = 0; y < h; ++y) {
+        int sy = y;
+        if (y > 20)
+            sy = y <= 20 + extraRows / 2 ? 20 : y - extraRows / 2;
+        if (sy > 71 && y > 20 + extraRows / 2)
+            sy = sy <= 71 + (extraRows - extraRows / 2) ? 71 : sy - (extraRows - extraRows / 2);
+        const uchar *from = real.constScanLine(sy);
+        uchar *to = big.scanLine(y);
+        memcpy(to, from, 39);
+        memset(to + 39, from[38], size_t(extraColumns));
+        memcpy(to + 39 + extraColumns, from + 39, size_t(Width - 39));
+    }
+    const int firstMarkerRow = 146 + extraRows;
+    for (int m = 0; m < markers.size(); ++m) {
+        uchar *row = big.scanLine(firstMarkerRow + m);
+        memset(row, BackgroundIndex, size_t(w));
+        row[markers[m]] = GridIndex;
+    }
+    return bitmapOf(big);
+}
+
 host::PropertyBag propertiesWith(const QByteArray &bitmapFile)
 {
     host::PropertyBag bag;
@@ -240,6 +294,18 @@ void tst_HostilePicture::gridlessPictureFailsToCreate_data()
     QTest::newRow("marker row without a marker") << edited([](QByteArray &b) {
         pixel(b, 25, 156) = BackgroundIndex;
     }) << QStringLiteral("marker row 10 (y = 156) holds 0 grid pixels");
+    QTest::newRow("inset wider than a frame tile") << edited([](QByteArray &b) {
+        pixel(b, 0, 155) = BackgroundIndex;
+        pixel(b, 144, 155) = GridIndex;
+    }) << QStringLiteral("marker row 9 (ClientInset, y = 155) is 144; allowed 0 to 6");
+    // The largest picture with every marker at its largest value would grow
+    // a window by thousands of pixels on each side.
+    QTest::newRow("4096 x 4096, every marker at 4095")
+        << stretchedPicture(m_file, 4096, 4096, QList<int>(11, 4095))
+        << QStringLiteral("marker row 6 (FixedCaption, y = 4086) is 4095; allowed 1 to 2009");
+    QTest::newRow("4096 x 4096, inset at 4095")
+        << stretchedPicture(m_file, 4096, 4096, {0, 4, 25, 3, 3, 20, 25, 4, 0, 4095, 25})
+        << QStringLiteral("marker row 9 (ClientInset, y = 4089) is 4095; allowed 0 to 6");
     QTest::newRow("tiny picture") << plainBitmap(4, 4, GridIndex)
                                   << QStringLiteral("the picture is only 4 x 4 pixels");
     QTest::newRow("one colour") << plainBitmap(Width, Height, GridIndex)
@@ -272,13 +338,16 @@ void tst_HostilePicture::gridlessPictureFailsToCreate()
 
 void tst_HostilePicture::untouchedPictureCreates()
 {
-    // The same road with the picture as it is: the failures above are the edits'.
-    QWidget window;
-    host::ComponentSite *site = nullptr;
-    const Status s = createOn(&window, m_file, &site);
-    QVERIFY2(s.isOk(), qPrintable(s.toString()));
-    QVERIFY(site);
-    QCOMPARE(site->parent(), &window);
+    // The same road with the picture as it is, and stretched to the largest
+    // size with its own markers: the failures above are the edits'.
+    for (const QByteArray &file : {m_file, stretchedPicture(m_file, 4096, 4096, {})}) {
+        QWidget window;
+        host::ComponentSite *site = nullptr;
+        const Status s = createOn(&window, file, &site);
+        QVERIFY2(s.isOk(), qPrintable(s.toString()));
+        QVERIFY(site);
+        QCOMPARE(site->parent(), &window);
+    }
 }
 
 void tst_HostilePicture::gridlessPictureIsReportedAndEndsTheLoop()

@@ -8,7 +8,11 @@
 #include <TestSupport.h>
 
 #include <QTest>
+
 #include <QWidget>
+#include <functional>
+#include <new>
+#include <stdexcept>
 
 using namespace host;
 using testing::RecordingComponent;
@@ -32,6 +36,7 @@ private slots:
     void siteRejectsBadCalls();
     void siteRaisesNamingInstanceAndMember();
     void eventsReachTheHandlerByReference();
+    void errorInEventHandlerGoesToTheBoundary_data();
     void errorInEventHandlerGoesToTheBoundary();
     void siteDiesWithItsWindow();
 };
@@ -197,22 +202,44 @@ void tst_Host::eventsReachTheHandlerByReference()
     QCOMPARE(seen, (QList<qint16>{-1, 0}));
 }
 
+void tst_Host::errorInEventHandlerGoesToTheBoundary_data()
+{
+    QTest::addColumn<std::function<void()>>("fault");
+    QTest::addColumn<StatusCode>("code");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("raised error") << std::function<void()>([] {
+        raiseOnFailure(Status::failure(StatusCode::Fail, QStringLiteral("handler failed")));
+    }) << StatusCode::Fail << QStringLiteral("handler failed");
+    QTest::newRow("standard exception")
+        << std::function<void()>([] { throw std::invalid_argument("no such colour"); })
+        << StatusCode::Exception
+        << QStringLiteral("a handler threw std::invalid_argument: no such colour");
+    QTest::newRow("out of memory")
+        << std::function<void()>([] { throw std::bad_alloc(); }) << StatusCode::OutOfMemory
+        << QStringLiteral("a handler threw std::bad_alloc (out of memory)");
+    QTest::newRow("an int") << std::function<void()>([] { throw 5; }) << StatusCode::Exception
+                            << QStringLiteral("a handler threw an exception of type 'int'");
+}
+
 void tst_Host::errorInEventHandlerGoesToTheBoundary()
 {
+    QFETCH(std::function<void()>, fault);
+    QFETCH(StatusCode, code);
+    QFETCH(QString, message);
     QWidget window;
     window.setObjectName(QStringLiteral("W"));
     ComponentSite *site = nullptr;
     QVERIFY(ComponentSite::create(QStringLiteral("TavrelCtl.TavrelSkin"), QStringLiteral("TavrelSkin1"),
                                   &window, PropertyBag(), &site));
-    site->connectEvent(RecordingComponent::FocusChange, [](QList<Variant> &) {
-        raiseOnFailure(Status::failure(StatusCode::Fail, QStringLiteral("handler failed")));
-    });
+    site->connectEvent(RecordingComponent::FocusChange, [fault](QList<Variant> &) { fault(); });
     QList<Status> reported;
     ErrorBoundary::setHandler([&](const Error &e) { reported << e.status(); });
     RecordingComponent::on(QStringLiteral("W"))->raiseFocusChange(1);
     ErrorBoundary::setHandler({});
     QCOMPARE(reported.size(), 1);
-    QCOMPARE(reported.first().message(), QStringLiteral("handler failed"));
+    QCOMPARE(reported.first().code(), code);
+    QVERIFY2(reported.first().message().startsWith(message),
+             qPrintable(reported.first().message()));
 }
 
 void tst_Host::siteDiesWithItsWindow()

@@ -3,6 +3,7 @@
 #include <ComponentHost.h>
 #include <PictureStream.h>
 #include <SkinFrame.h>
+#include <SkinPicture.h>
 #include <TavrelSkin.h>
 #include <TavrelSkinIds.h>
 #include <TestSupport.h>
@@ -38,6 +39,7 @@ private slots:
     void callsBeforeLoadFail();
     void designPlaceFollowsExtents();
     void realPluginThroughHost();
+    void picturesAreSharedWhileInUse();
 };
 
 void TestSkinContract::initTestCase()
@@ -272,6 +274,31 @@ void TestSkinContract::realPluginThroughHost()
     QCOMPARE(child->geometry(), QRect(10, 20, 30, 40));
     QCOMPARE(window.size(), QSize(300, 200));
     component.reset();
+}
+
+void TestSkinContract::picturesAreSharedWhileInUse()
+{
+    using tavrelctl::SkinPicture;
+    const QByteArray real = host::PictureStream::encodeStored(realPictureFile());
+    std::shared_ptr<const SkinPicture> first, again;
+    QVERIFY(SkinPicture::fromStored(real, &first));
+    QVERIFY(SkinPicture::fromStored(real, &again));
+    QCOMPARE(again.get(), first.get());
+
+    // Many other pictures, each let go at once: the one in use stays shared,
+    // the others are not all kept.
+    std::weak_ptr<const SkinPicture> released;
+    for (int i = 0; i < 12; ++i) {
+        const QByteArray other = host::PictureStream::encodeStored(
+            bitmapFile(syntheticPicture(qRgb(10 * i, 0, 200), qRgb(220, 220, 220))));
+        std::shared_ptr<const SkinPicture> picture;
+        QVERIFY(SkinPicture::fromStored(other, &picture));
+        if (i == 0)
+            released = picture;
+    }
+    QVERIFY(released.expired());
+    QVERIFY(SkinPicture::fromStored(real, &again));
+    QCOMPARE(again.get(), first.get());
 }
 
 QTEST_MAIN(TestSkinContract)

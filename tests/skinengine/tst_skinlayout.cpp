@@ -85,6 +85,14 @@ void TestSkinLayout::realPictureMarkers()
     // A caption of 25 rows takes the top of the tall band.
     QCOMPARE(layout.captionHeight(layout.marker(SkinLayout::SizableCaption)), 25);
     QCOMPARE(layout.captionHeight(100), 42);
+
+    // Every metric at the top of its range is still a usable picture.
+    const QList<int> highest{1, 27, 27, 27, 14, 28, 42, 28, 1, 6, 42};
+    const QImage edge = skintest::syntheticPicture(qRgb(0, 0, 200), qRgb(220, 220, 220), highest);
+    const host::Status status = SkinLayout::read(edge, &layout);
+    QVERIFY2(status, qPrintable(status.toString()));
+    for (int m = 0; m < SkinLayout::MarkerCount; ++m)
+        QCOMPARE(layout.marker(SkinLayout::Marker(m)), highest.at(m));
 }
 
 void TestSkinLayout::syntheticPictureReadsTheSame()
@@ -140,6 +148,50 @@ void TestSkinLayout::brokenGridIsRefused_data()
     QTest::newRow("no grid colour at the corner")
         << std::function<void(QImage &)>([=](QImage &i) { i.setPixel(0, 0, other); })
         << QStringLiteral("expected 4 grid lines");
+
+    // Metrics outside the cells they describe. The real picture's caption
+    // bands are 42 and 24 rows high, its end cells 28 wide, its glyphs
+    // 14 x 15 and its frame tiles 6 x 6.
+    const auto marker = [=](SkinLayout::Marker m, int value) {
+        return std::function<void(QImage &)>([=](QImage &i) {
+            const int y = 146 + int(m);
+            for (int x = 0; x < i.width(); ++x) {
+                if (i.pixelIndex(x, y) == 0x1A)
+                    i.setPixel(x, y, other);
+            }
+            i.setPixel(value, y, 0x1A);
+        });
+    };
+    QTest::newRow("fixed caption taller than the tall band")
+        << marker(SkinLayout::FixedCaption, 43)
+        << QStringLiteral("marker row 6 (FixedCaption, y = 152) is 43; allowed 1 to 42");
+    QTest::newRow("sizable caption of no height")
+        << marker(SkinLayout::SizableCaption, 0)
+        << QStringLiteral("marker row 10 (SizableCaption, y = 156) is 0; allowed 1 to 42");
+    QTest::newRow("text box below the caption")
+        << marker(SkinLayout::TextTop, 11)
+        << QStringLiteral("marker row 1 (TextTop, y = 147) is 11; allowed 0 to 10");
+    QTest::newRow("buttons below the caption")
+        << marker(SkinLayout::ButtonTop, 60)
+        << QStringLiteral("marker row 3 (ButtonTop, y = 149) is 60; allowed 0 to 10");
+    QTest::newRow("caption lower than a button")
+        << marker(SkinLayout::FixedCaption, 14)
+        << QStringLiteral("marker row 1 (TextTop, y = 147) is 4; no value fits");
+    QTest::newRow("icon past the leading end cell")
+        << marker(SkinLayout::TextLeft, 28)
+        << QStringLiteral("marker row 2 (TextLeft, y = 148) is 28; allowed 0 to 27");
+    QTest::newRow("icon gap wider than an end cell")
+        << marker(SkinLayout::IconGap, 100)
+        << QStringLiteral("marker row 7 (IconGap, y = 153) is 100; allowed 0 to 28");
+    QTest::newRow("button margin wider than an end cell")
+        << marker(SkinLayout::ButtonMargin, 29)
+        << QStringLiteral("marker row 5 (ButtonMargin, y = 151) is 29; allowed 0 to 28");
+    QTest::newRow("button gap wider than a glyph")
+        << marker(SkinLayout::ButtonGap, 15)
+        << QStringLiteral("marker row 4 (ButtonGap, y = 150) is 15; allowed 0 to 14");
+    QTest::newRow("inset wider than a frame tile")
+        << marker(SkinLayout::ClientInset, 144)
+        << QStringLiteral("marker row 9 (ClientInset, y = 155) is 144; allowed 0 to 6");
 }
 
 void TestSkinLayout::brokenGridIsRefused()

@@ -1,0 +1,19 @@
+#include "Application.h"
+
+#include <ErrorBoundary.h>
+
+namespace app {
+
+Application::Application(int &argc, char **argv) : QApplication(argc, argv) {}
+
+bool Application::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        host::ErrorBoundary::reportEventException(receiver, event);
+        return false;
+    }
+}
+
+} // namespace app
