@@ -498,12 +498,11 @@ void tst_WindowStates::maximisedCloseAtTheCorner()
 
     // The screen's top-right pixel is the close button: hot under the
     // pointer, and a click there closes the window.
-    const int closeFromRight =
-        ref.size().width() - ref.rect(QStringLiteral("tavrelskin_close")).left();
-    const QRect closeGlyph(screen.width() - closeFromRight,
-                           0 + ref.rect(QStringLiteral("tavrelskin_close")).top(),
-                           ref.rect(QStringLiteral("tavrelskin_close")).width(),
-                           ref.rect(QStringLiteral("tavrelskin_close")).height());
+    // The glyph keeps its distance from the window's right edge.
+    const QRect closeInRef = ref.rect(QStringLiteral("tavrelskin_close"));
+    const QRect closeGlyph(
+        QPoint(screen.width() - (ref.size().width() - closeInRef.left()), closeInRef.top()),
+        closeInRef.size());
     const QImage resting = settledShot(closeGlyph);
     QVERIFY(pointerTo(QPoint(screen.width() - 1, 0)));
     const QImage hot = settledShot(closeGlyph);
