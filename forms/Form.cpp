@@ -82,6 +82,9 @@ void Form::show()
     load();
     if (!wasLoaded)
         placeWindow(m_window);
+    // A minimised window comes back as it was before (maximised or normal).
+    if (m_window->isMinimized())
+        m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
     m_window->show();
     m_window->raise();
     m_window->activateWindow();

@@ -32,8 +32,8 @@ public:
     // (for instance when the skin component cannot be created); nothing of
     // the half-built window is left behind.
     void load();
-    // Loads if needed, then shows the window modeless, with no owner, and
-    // brings it to the front.
+    // Loads if needed, then shows the window modeless, with no owner,
+    // restores it if it is minimised and brings it to the front.
     void show();
     // Destroys the on-screen window, its controls and its component.
     void unload();

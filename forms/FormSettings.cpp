@@ -2,6 +2,8 @@
 
 #include <Status.h>
 
+#include <QLabel>
+#include <QRegularExpression>
 #include <QVariant>
 #include <QWidget>
 
@@ -46,6 +48,16 @@ void applyStoredSettings(QWidget *window)
     for (QWidget *w : std::as_const(widgets)) {
         if (w->property("autoSize").toBool())
             w->resize(w->sizeHint());
+    }
+    // A control named by a label (its buddy) carries the label's text as
+    // its accessible name: item views do not look for a buddy themselves.
+    for (QLabel *label : window->findChildren<QLabel *>()) {
+        QWidget *buddy = label->buddy();
+        if (!buddy || !buddy->accessibleName().isEmpty())
+            continue;
+        QString text = label->text();
+        text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+        buddy->setAccessibleName(text);
     }
 }
 

@@ -17,13 +17,18 @@ Qt::Edges FrameDrag::edgesAt(const QPoint &pos, const QSize &size, const QMargin
         edges |= Qt::BottomEdge;
     if (!edges)
         return edges;
-    if (edges & (Qt::LeftEdge | Qt::RightEdge)) {
+    // The grips near the corners add the other side's edge, never a
+    // second one on the same axis: on a window narrower or lower than two
+    // grips both ends would match, and the platform refuses opposite edges.
+    const Qt::Edges horizontal = Qt::LeftEdge | Qt::RightEdge;
+    const Qt::Edges vertical = Qt::TopEdge | Qt::BottomEdge;
+    if ((edges & horizontal) && !(edges & vertical)) {
         if (pos.y() < grip)
             edges |= Qt::TopEdge;
         else if (pos.y() >= size.height() - grip)
             edges |= Qt::BottomEdge;
     }
-    if (edges & (Qt::TopEdge | Qt::BottomEdge)) {
+    if ((edges & vertical) && !(edges & horizontal)) {
         if (pos.x() < grip)
             edges |= Qt::LeftEdge;
         else if (pos.x() >= size.width() - grip)

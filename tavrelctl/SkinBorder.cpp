@@ -18,6 +18,9 @@ SkinBorder::SkinBorder(Qt::Edge edge, const SkinFrame *frame, QWidget *window)
     setObjectName(edge == Qt::LeftEdge    ? QStringLiteral("tavrelskin_left")
                   : edge == Qt::RightEdge ? QStringLiteral("tavrelskin_right")
                                           : QStringLiteral("tavrelskin_bottom"));
+    setAccessibleName(edge == Qt::LeftEdge    ? QStringLiteral("Left border")
+                      : edge == Qt::RightEdge ? QStringLiteral("Right border")
+                                              : QStringLiteral("Bottom border"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);

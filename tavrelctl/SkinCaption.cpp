@@ -4,8 +4,10 @@
 #include "SkinFrame.h"
 #include "SkinPainter.h"
 #include "SkinTheme.h"
+#include "SkinWindowMenu.h"
 
 #include <QMouseEvent>
+#include <QShortcut>
 
 namespace tavrelctl {
 
@@ -14,9 +16,11 @@ constexpr int CornerGrip = 16;
 constexpr int IconSize = 16;
 } // namespace
 
-SkinCaption::SkinCaption(SkinFrame *frame, QWidget *window) : QWidget(window), m_frame(frame)
+SkinCaption::SkinCaption(SkinFrame *frame, QWidget *window)
+    : QWidget(window), m_frame(frame), m_menu(new SkinWindowMenu(frame, this))
 {
     setObjectName(QStringLiteral("tavrelskin_caption"));
+    setAccessibleName(QStringLiteral("Title bar"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
@@ -26,6 +30,11 @@ SkinCaption::SkinCaption(SkinFrame *frame, QWidget *window) : QWidget(window), m
     connect(m_buttons[0], &QAbstractButton::clicked, this, &SkinCaption::onCloseClicked);
     connect(m_buttons[1], &QAbstractButton::clicked, this, &SkinCaption::onMaximizeClicked);
     connect(m_buttons[2], &QAbstractButton::clicked, this, &SkinCaption::onMinimizeClicked);
+    // Active while the caption shows: with the skin off the native frame's
+    // own window menu takes Alt+Space.
+    auto *menuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
+    menuKey->setContext(Qt::WindowShortcut);
+    connect(menuKey, &QShortcut::activated, this, &SkinCaption::openWindowMenu);
 }
 
 QRect SkinCaption::mirrored(const QRect &r) const
@@ -48,7 +57,7 @@ void SkinCaption::updateButtons()
         button->setVisible(shown[i]);
         if (!shown[i])
             continue;
-        button->setGeometry(mirrored(QRect(QPoint(right - glyph.width(), top), glyph)));
+        placeButton(button, QRect(QPoint(right - glyph.width(), top), glyph), i == 0);
         right -= glyph.width() + gap;
         button->updateRole();
     }
@@ -56,6 +65,23 @@ void SkinCaption::updateButtons()
     // for one, is shown disabled as a native frame does.
     m_buttons[1]->setEnabled(m_frame->isSizable());
     update();
+}
+
+void SkinCaption::placeButton(SkinCaptionButton *button, const QRect &glyph, bool last)
+{
+    // A maximised window's caption lies at the screen's top edge and its
+    // last button at the screen's corner: their hit areas reach the edge
+    // and the corner, so that a flick of the pointer to the top-right pixel
+    // lands on Close. The glyphs stay where they are.
+    QRect hit = glyph;
+    if (m_frame->window()->isMaximized()) {
+        hit.setTop(0);
+        if (last)
+            hit.setRight(width() - 1);
+    }
+    const QRect placed = mirrored(hit);
+    button->setGeometry(placed);
+    button->setGlyphRect(mirrored(glyph).translated(-placed.topLeft()));
 }
 
 bool SkinCaption::hasIcon() const
@@ -176,8 +202,37 @@ Qt::Edges SkinCaption::resizeEdgesAt(const QPoint &pos) const
     return FrameDrag::edgesAt(pos, m_frame->window()->size(), m_frame->resizeBand(), CornerGrip);
 }
 
+bool SkinCaption::iconPressed(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || !iconRect().contains(event->position().toPoint()))
+        return false;
+    // The menu drops from the icon, over the caption's lower edge.
+    const QRect icon = iconRect();
+    const QPoint corner(layoutDirection() == Qt::RightToLeft ? icon.right() : icon.left(),
+                        height());
+    m_menu->open(mapToGlobal(corner), QRect(mapToGlobal(icon.topLeft()), icon.size()));
+    event->accept();
+    return true;
+}
+
+void SkinCaption::openWindowMenu()
+{
+    if (!isVisible())
+        return;
+    const QPoint corner(layoutDirection() == Qt::RightToLeft ? width() - 1 : 0, height());
+    m_menu->open(mapToGlobal(corner));
+}
+
+void SkinCaption::contextMenuEvent(QContextMenuEvent *event)
+{
+    m_menu->open(event->globalPos());
+    event->accept();
+}
+
 void SkinCaption::mousePressEvent(QMouseEvent *event)
 {
+    if (iconPressed(event))
+        return;
     if (event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
         return;
@@ -201,6 +256,12 @@ void SkinCaption::mouseReleaseEvent(QMouseEvent *event)
 
 void SkinCaption::mouseDoubleClickEvent(QMouseEvent *event)
 {
+    if (event->button() == Qt::LeftButton && iconRect().contains(event->position().toPoint())) {
+        m_menu->hide();
+        onCloseClicked();
+        event->accept();
+        return;
+    }
     if (event->button() == Qt::LeftButton && m_frame->hasMaximize() && m_frame->isSizable() &&
         !resizeEdgesAt(event->position().toPoint())) {
         m_drag.release();

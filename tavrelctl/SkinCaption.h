@@ -8,13 +8,16 @@ namespace tavrelctl {
 
 class SkinCaptionButton;
 class SkinFrame;
+class SkinWindowMenu;
 
 // The caption bar of a skinned window: left end, tiled or stretched middle and
 // right end of the caption band, the window icon (where the window has its
 // own) and the elided window title, and the caption buttons the window's
 // flags ask for. Dragging it moves the window, a double-click maximises or
 // restores a window that can maximise, and on a sizable window its top edge
-// and ends resize. Right-to-left windows get it mirrored.
+// and ends resize. A right-click, a click on the icon and Alt+Space open the
+// window menu; a double-click on the icon closes the window. Right-to-left
+// windows get it mirrored.
 class SkinCaption : public QWidget
 {
     Q_OBJECT
@@ -30,6 +33,10 @@ public:
     QRect iconRect() const;
     QString title() const;
     Qt::Edges resizeEdgesAt(const QPoint &pos) const;
+    SkinWindowMenu *windowMenu() const { return m_menu; }
+    // Opens the window menu where Alt+Space opens it: under the caption's
+    // leading end.
+    void openWindowMenu();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -38,6 +45,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void onCloseClicked();
@@ -45,10 +53,13 @@ private:
     void onMinimizeClicked();
     bool hasIcon() const;
     QRect mirrored(const QRect &r) const;
+    void placeButton(SkinCaptionButton *button, const QRect &glyph, bool last);
+    bool iconPressed(QMouseEvent *event);
 
     SkinFrame *const m_frame;
     QList<SkinCaptionButton *> m_buttons; // close, maximise, minimise
     FrameDrag m_drag;
+    SkinWindowMenu *const m_menu;
 };
 
 } // namespace tavrelctl

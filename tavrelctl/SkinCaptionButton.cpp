@@ -4,13 +4,15 @@
 #include "SkinPainter.h"
 #include "SkinTheme.h"
 
+#include <QMouseEvent>
+
 namespace tavrelctl {
 
 SkinCaptionButton::SkinCaptionButton(Role role, const SkinFrame *frame, QWidget *parent)
     : QAbstractButton(parent), m_role(role), m_frame(frame)
 {
     setFocusPolicy(Qt::NoFocus);
-    setAttribute(Qt::WA_Hover);
+    setMouseTracking(true);
     static const char *const names[] = {"tavrelskin_close", "tavrelskin_maximize",
                                         "tavrelskin_minimize"};
     setObjectName(QLatin1String(names[role]));
@@ -33,13 +35,50 @@ SkinLayout::Glyph SkinCaptionButton::glyph() const
 
 SkinLayout::GlyphState SkinCaptionButton::glyphState() const
 {
-    if (!isEnabled() || m_frame->look() == SkinLayout::Inactive)
+    if (!isEnabled())
         return SkinLayout::Disabled;
+    // isDown() follows the pointer while the button is held: it is false
+    // while the pointer is outside, and the button then looks normal.
     if (isDown())
         return SkinLayout::Pressed;
-    if (underMouse())
+    if (m_pointerOver)
         return SkinLayout::Hover;
+    if (m_frame->look() == SkinLayout::Inactive)
+        return SkinLayout::Disabled;
     return SkinLayout::Normal;
+}
+
+void SkinCaptionButton::setPointerOver(bool over)
+{
+    if (m_pointerOver == over)
+        return;
+    m_pointerOver = over;
+    update();
+}
+
+bool SkinCaptionButton::event(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::Enter:
+        setPointerOver(true);
+        break;
+    case QEvent::Leave:
+    case QEvent::Hide:
+    case QEvent::EnabledChange:
+        setPointerOver(event->type() == QEvent::EnabledChange && underMouse() && isEnabled());
+        break;
+    default:
+        break;
+    }
+    return QAbstractButton::event(event);
+}
+
+void SkinCaptionButton::mouseMoveEvent(QMouseEvent *event)
+{
+    // While the button is held the window system sends no leave event until
+    // the release: the pointer's place says whether it is still over.
+    setPointerOver(rect().contains(event->position().toPoint()));
+    QAbstractButton::mouseMoveEvent(event);
 }
 
 void SkinCaptionButton::updateRole()
@@ -64,6 +103,14 @@ void SkinCaptionButton::updateRole()
     update();
 }
 
+void SkinCaptionButton::setGlyphRect(const QRect &rect)
+{
+    if (m_glyphRect == rect)
+        return;
+    m_glyphRect = rect;
+    update();
+}
+
 QSize SkinCaptionButton::sizeHint() const
 {
     return m_frame->theme().layout().glyphSize();
@@ -73,7 +120,23 @@ void SkinCaptionButton::paintEvent(QPaintEvent *)
 {
     SkinPainter painter(this);
     const SkinTheme &theme = m_frame->theme();
-    painter.drawPiece(theme, theme.layout().glyphCell(glyph(), glyphState()), painter.deviceRect());
+    const SkinLayout &layout = theme.layout();
+    const SkinLayout::GlyphState state = glyphState();
+    const QRect logical = glyphRect();
+    const QRect target(painter.device(logical.x()), painter.device(logical.y()),
+                       painter.device(logical.width()), painter.device(logical.height()));
+    painter.drawPiece(theme, layout.glyphCell(glyph(), state), target);
+    if (state == SkinLayout::Pressed && layout.pressedIsShadedHot()) {
+        // The hot disc pushed in: a darker shade over the disc only, so the
+        // caption colours in the cell's corners stay as they are.
+        QPainter *p = painter.painter();
+        p->save();
+        p->setRenderHint(QPainter::Antialiasing);
+        p->setPen(Qt::NoPen);
+        p->setBrush(QColor(0, 0, 0, 80));
+        p->drawEllipse(QRectF(target).adjusted(0.5, 0.5, -0.5, -0.5));
+        p->restore();
+    }
 }
 
 } // namespace tavrelctl

@@ -85,6 +85,22 @@ bool SkinFrame::hasMaximize() const
     return (m_nativeFlags & Qt::WindowType_Mask) == Qt::Window;
 }
 
+QSize SkinFrame::skinMinimumSize() const
+{
+    const SkinLayout &skin = m_picture->layout();
+    const int ends = 2 * skin.captionCell(true, SkinLayout::Active, SkinLayout::LeftEnd).width();
+    int buttons = 1 + int(hasMaximize()) + int(hasMinimize());
+    int row = skin.marker(SkinLayout::TextLeft) + skin.marker(SkinLayout::ButtonMargin) +
+              buttons * (skin.glyphSize().width() + skin.marker(SkinLayout::ButtonGap));
+    if (m_window->testAttribute(Qt::WA_SetWindowIcon) && !m_window->windowIcon().isNull())
+        row += 16 + skin.marker(SkinLayout::IconGap); // the caption's icon is 16 wide
+    QFont font = m_window->font();
+    font.setBold(true);
+    // Three characters and the ellipsis of an elided title.
+    row += QFontMetrics(font).horizontalAdvance(QStringLiteral("MMM\u2026"));
+    return QSize(qMax(ends, row), m_frame.top() + m_frame.bottom());
+}
+
 SkinCaption *SkinFrame::caption() const
 {
     return m_caption;
@@ -244,6 +260,8 @@ void SkinFrame::growWindow()
         if (min.height() > 0)
             min.rheight() += extra.height();
     }
+    if (m_sizable)
+        min = min.expandedTo(skinMinimumSize());
     if (min != m_minBefore) {
         m_window->setMinimumSize(min);
         m_minAfter = m_window->minimumSize();

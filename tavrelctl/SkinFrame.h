@@ -53,6 +53,10 @@ public:
     // Where a press resizes the window (only for a sizable window).
     QMargins resizeBand() const;
     bool isSizable() const { return m_sizable; }
+    // The smallest a sizable skinned window may become: the caption's two
+    // ends, its buttons and a few characters of title side by side, and the
+    // caption above the bottom border.
+    QSize skinMinimumSize() const;
     bool hasMinimize() const;
     bool hasMaximize() const;
 

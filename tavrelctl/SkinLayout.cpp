@@ -230,6 +230,13 @@ Status SkinLayout::read(const QImage &picture, SkinLayout *layout)
     }
     if (Status bounded = l.checkMarkers(ruler + 3); !bounded)
         return bounded;
+    l.m_pressedRepeatsNormal = true;
+    for (int column = 0; column < GlyphColumns && l.m_pressedRepeatsNormal; ++column) {
+        const QRect normal = l.m_glyphs[column];
+        const QRect pressed = l.m_glyphs[GlyphColumns + column];
+        if (normal.size() != pressed.size() || picture.copy(normal) != picture.copy(pressed))
+            l.m_pressedRepeatsNormal = false;
+    }
     *layout = l;
     return Status::ok();
 }
@@ -291,9 +298,26 @@ QRect SkinLayout::captionCell(bool tall, Look look, BandPart part) const
     return (tall ? m_tallCells : m_shortCells).value(look * 3 + part);
 }
 
+int SkinLayout::glyphRow(GlyphState state)
+{
+    switch (state) {
+    case Normal:
+        return 0;
+    case Pressed:
+        return 1;
+    case Hover:
+        return 2;
+    case Disabled:
+        break;
+    }
+    return 3;
+}
+
 QRect SkinLayout::glyphCell(Glyph glyph, GlyphState state) const
 {
-    return m_glyphs.value(state * GlyphColumns + glyph);
+    if (state == Pressed && m_pressedRepeatsNormal)
+        state = Hover;
+    return m_glyphs.value(glyphRow(state) * GlyphColumns + glyph);
 }
 
 int SkinLayout::captionHeight(int requested) const

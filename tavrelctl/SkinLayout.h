@@ -35,7 +35,7 @@ namespace tavrelctl {
 //   9  ClientInset      extra space between the skin and the client area
 //   10 SizableCaption   caption height of a sizable window
 // A caption height up to the short band's uses the short band; a taller one
-// uses that many top rows of the tall band.
+// uses that many top rows of the tall band (at most the band's height).
 // Each metric must lie within the cells it describes; read() refuses a
 // picture whose marker breaks its bounds, naming the marker and the range:
 //   FixedCaption, SizableCaption   1 to the tall band's height
@@ -44,6 +44,18 @@ namespace tavrelctl {
 //   IconGap, ButtonMargin          at most a caption end cell's width
 //   ButtonGap                      at most a glyph's width
 //   ClientInset                    at most the smallest side of a frame tile
+//
+// The glyph grid's columns are the buttons (close, restore, maximise,
+// minimise) and its rows their states:
+//   row 1  normal
+//   row 2  pressed (the button held down with the pointer over it)
+//   row 3  hot: the pointer over the button (a red close disc and brighter
+//          blue discs in the stock picture)
+//   row 4  inactive: a disabled button, and every button of an inactive
+//          window that the pointer is not over
+// A picture whose row 2 repeats row 1 pixel for pixel (the stock picture
+// does) would show no change on a press; the pressed state then draws the
+// hot row with its disc shaded darker (see pressedIsShadedHot()).
 class SkinLayout
 {
 public:
@@ -65,9 +77,10 @@ public:
     };
     // Frame tiles, per look (the second group of seven is the inactive look).
     enum Tile { LeftEdge = 0, BottomLeft = 1, BottomEdge = 3, BottomRight = 5, RightEdge = 6 };
-    // Glyph columns and rows.
+    // Glyph columns, and the states a button is drawn in (glyphCell() says
+    // which row serves which state).
     enum Glyph { CloseGlyph = 0, RestoreGlyph = 1, MaximizeGlyph = 2, MinimizeGlyph = 3 };
-    enum GlyphState { Normal = 0, Hover = 1, Pressed = 2, Disabled = 3 };
+    enum GlyphState { Normal, Hover, Pressed, Disabled };
     // Swatches and the window colours they stand for.
     enum Swatch {
         WindowSwatch = 0,
@@ -99,7 +112,14 @@ public:
     QRect captionCell(bool tall, Look look, BandPart part) const;
     QRect frameTile(int index) const { return m_tiles.value(index); }
     QRect frameTile(Look look, Tile tile) const { return frameTile(look * TilesPerLook + tile); }
+    // The cell a button in `state` draws: row 1 normal, row 2 pressed, row 3
+    // hot, row 4 disabled; a pressed button draws the hot row when the
+    // picture's pressed row repeats its normal row.
     QRect glyphCell(Glyph glyph, GlyphState state) const;
+    static int glyphRow(GlyphState state);
+    // True when row 2 repeats row 1: a pressed button then shows the hot
+    // row with its disc shaded darker.
+    bool pressedIsShadedHot() const { return m_pressedRepeatsNormal; }
     QRect swatchCell(int index) const { return m_swatches.value(index); }
     int marker(Marker m) const { return m_markers.value(m); }
     int gridIndex() const { return m_gridIndex; }
@@ -124,6 +144,7 @@ private:
     QList<QRect> m_glyphs;     // row-major, 4 x 4
     QList<QRect> m_swatches;   // 15
     QList<int> m_markers;      // 11
+    bool m_pressedRepeatsNormal = false;
 };
 
 } // namespace tavrelctl

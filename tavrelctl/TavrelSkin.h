@@ -32,8 +32,11 @@ class SkinPicture;
 //
 // The instance is invisible at run time: it has no widget of its own, only
 // its design-time place at (0, 0) with the size of its stored extents.
-// ColorScheme starts at 1 (Light Blue), is per instance and is kept while
-// the skin is off. FocusChange passes -1 on activation and 0 on deactivation.
+// ColorScheme is one for the whole application: a put on any instance takes
+// every instance of the process to that scheme, and an instance created later
+// starts in it (in 1, Light Blue, when no other instance is alive). It is
+// kept while the skin is off. FocusChange passes -1 on activation and 0 on
+// deactivation.
 class TavrelSkin : public host::Component
 {
 public:
@@ -56,6 +59,9 @@ private:
                              host::Variant *result);
     host::Status checkReady(const QString &member) const;
     void raiseFocusChange(bool active);
+    // Every instance alive in the process, for the shared colour scheme.
+    static QList<TavrelSkin *> &instances();
+    static int &sharedScheme();
 
     QPointer<QWidget> m_window;
     host::EventSink *m_events = nullptr;

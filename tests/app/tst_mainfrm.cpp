@@ -6,6 +6,7 @@
 #include <TestSupport.h>
 #include <WindowRegistry.h>
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
@@ -47,6 +48,7 @@ private slots:
     void enterPressesOnlyTheFocusedButton();
     void focusChangeLeavesControlsUnchanged_data();
     void focusChangeLeavesControlsUnchanged();
+    void accessibleTreeIsNamed();
 
 private:
     Form &main() { return m_registry->form(FormKind::Main); }
@@ -345,5 +347,29 @@ void tst_MainFrm::focusChangeLeavesControlsUnchanged()
     QCOMPARE(RecordingComponent::calls().size(), callsBefore);
 }
 
+void tst_MainFrm::accessibleTreeIsNamed()
+{
+    // The scheme list takes its name from its label, and nothing in the
+    // window is left without a name, hidden or not.
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(ctl<QListWidget>("List1"));
+    QVERIFY(list);
+    QCOMPARE(list->text(QAccessible::Name), QStringLiteral("Internal Skins:"));
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(main().window());
+    QVERIFY(window);
+    QStringList unnamed;
+    for (int i = 0; i < window->childCount(); ++i) {
+        QAccessibleInterface *child = window->child(i);
+        QVERIFY(child);
+        if (child->text(QAccessible::Name).isEmpty())
+            unnamed << QStringLiteral("%1 (role %2) at %3,%4")
+                           .arg(child->object() ? child->object()->objectName() : QString())
+                           .arg(int(child->role()))
+                           .arg(child->rect().x())
+                           .arg(child->rect().y());
+    }
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QLatin1String("; "))));
+}
+
 QTEST_MAIN(tst_MainFrm)
 #include "tst_mainfrm.moc"
+

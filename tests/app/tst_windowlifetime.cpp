@@ -103,8 +103,11 @@ void tst_WindowLifetime::showPressedTwiceLeavesOneWindow_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("windowName");
-    QTest::newRow("Show Control Form") << "Command3" << int(FormKind::CtrlColor) << "CtrlColorFrm";
-    QTest::newRow("Show VB Menus") << "Command1" << int(FormKind::Clean) << "CleanFrm";
+    QTest::addColumn<bool>("minimisedBetween");
+    QTest::newRow("Show Control Form") << "Command3" << int(FormKind::CtrlColor) << "CtrlColorFrm" << false;
+    QTest::newRow("Show VB Menus") << "Command1" << int(FormKind::Clean) << "CleanFrm" << false;
+    QTest::newRow("Show VB Menus, minimised between")
+        << "Command1" << int(FormKind::Clean) << "CleanFrm" << true;
 }
 
 void tst_WindowLifetime::showPressedTwiceLeavesOneWindow()
@@ -112,12 +115,22 @@ void tst_WindowLifetime::showPressedTwiceLeavesOneWindow()
     QFETCH(QString, button);
     QFETCH(int, kind);
     QFETCH(QString, windowName);
+    QFETCH(bool, minimisedBetween);
     Form &main = m_registry->form(FormKind::Main);
     main.show();
     clickCommand(main, qPrintable(button));
     QWidget *window = m_registry->form(FormKind(kind)).window();
     QVERIFY(window && window->isVisible());
+    if (minimisedBetween) {
+        window->showMinimized();
+        QTRY_VERIFY(window->isMinimized());
+        main.window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main.window()));
+    }
     clickCommand(main, qPrintable(button));
+    // Shown again: restored and in front.
+    QTRY_VERIFY(!window->isMinimized());
+    QTRY_COMPARE(QApplication::activeWindow(), window);
     QCOMPARE(m_registry->form(FormKind(kind)).window(), window);
     int visible = 0;
     for (QWidget *w : QApplication::topLevelWidgets())

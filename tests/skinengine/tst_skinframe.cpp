@@ -2,12 +2,15 @@
 #include "SkinTestData.h"
 #include "WaylandSession.h"
 
+#include <FrameDrag.h>
 #include <FrameRequests.h>
+#include <KeyboardMoveSize.h>
 #include <SkinBorder.h>
 #include <SkinCaption.h>
 #include <SkinCaptionButton.h>
 #include <SkinFrame.h>
 #include <SkinTheme.h>
+#include <SkinWindowMenu.h>
 #include <TavrelSkin.h>
 #include <TavrelSkinIds.h>
 #include <TestSupport.h>
@@ -22,6 +25,8 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QSignalSpy>
 #include <QTest>
 #include <QWindow>
 
@@ -30,6 +35,7 @@ using tavrelctl::SkinCaptionButton;
 using tavrelctl::SkinFrame;
 
 Q_DECLARE_METATYPE(skintest::WindowKind)
+Q_DECLARE_METATYPE(tavrelctl::SkinLayout::GlyphState)
 
 namespace {
 
@@ -181,7 +187,9 @@ private slots:
     void closeButtonClosesLikeTheNativeBox();
     void closeButtonRespectsRefusal();
     void buttonActsOnReleaseInsideOnly();
+    void buttonStates_data();
     void buttonStates();
+    void disabledMaximizeButton();
     void maximizeAndRestore();
 
     void captionDragRequestsSystemMove();
@@ -192,6 +200,19 @@ private slots:
     void rightToLeftMirrorsCaption();
     void markerRowsSetTheMetrics();
     void minimizeButton();
+    void maximisedButtonsTakeTheScreenEdge();
+    void minimumSizeKeepsCaptionWhole();
+    void gripsValidAtEverySize_data();
+    void gripsValidAtEverySize();
+    void windowMenuItems_data();
+    void windowMenuItems();
+    void windowMenuOpens_data();
+    void windowMenuOpens();
+    void keyboardMoveAndSize_data();
+    void keyboardMoveAndSize();
+    void iconDoubleClickCloses();
+    void frameIsNamedForAccessibility();
+    void schemeReachesEveryInstance();
     void windowDestroyedWhileSkinned_data();
     void windowDestroyedWhileSkinned();
 
@@ -645,25 +666,93 @@ void TestSkinFrame::buttonActsOnReleaseInsideOnly()
     QVERIFY(m_window->isVisible());
 }
 
+void TestSkinFrame::buttonStates_data()
+{
+    // Pointer steps on the minimise button of an active sizable window.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<tavrelctl::SkinLayout::GlyphState>("state");
+    QTest::addColumn<int>("clicks");
+    using S = tavrelctl::SkinLayout;
+    QTest::newRow("resting") << QStringList{} << S::Normal << 0;
+    QTest::newRow("pointer over") << QStringList{QStringLiteral("in")} << S::Hover << 0;
+    QTest::newRow("pointer over, then away")
+        << QStringList{QStringLiteral("in"), QStringLiteral("away")} << S::Normal << 0;
+    QTest::newRow("held") << QStringList{QStringLiteral("in"), QStringLiteral("press")}
+                          << S::Pressed << 0;
+    QTest::newRow("held, pointer leaves")
+        << QStringList{QStringLiteral("in"), QStringLiteral("press"), QStringLiteral("away")}
+        << S::Normal << 0;
+    QTest::newRow("held, leaves and comes back")
+        << QStringList{QStringLiteral("in"), QStringLiteral("press"), QStringLiteral("away"),
+                       QStringLiteral("in")}
+        << S::Pressed << 0;
+    QTest::newRow("released outside")
+        << QStringList{QStringLiteral("in"), QStringLiteral("press"), QStringLiteral("away"),
+                       QStringLiteral("release")}
+        << S::Normal << 0;
+    QTest::newRow("released inside")
+        << QStringList{QStringLiteral("in"), QStringLiteral("press"), QStringLiteral("release")}
+        << S::Hover << 1;
+    QTest::newRow("inactive window")
+        << QStringList{QStringLiteral("deactivate")} << S::Disabled << 0;
+    QTest::newRow("inactive window, pointer over")
+        << QStringList{QStringLiteral("deactivate"), QStringLiteral("in")} << S::Hover << 0;
+}
+
 void TestSkinFrame::buttonStates()
 {
+    QFETCH(QStringList, steps);
+    QFETCH(tavrelctl::SkinLayout::GlyphState, state);
+    QFETCH(int, clicks);
     QVERIFY(showSkinned(WindowKind::Sizable));
     QVERIFY(activate(m_window.get()));
+    QWindow *handle = m_window->windowHandle();
     SkinCaptionButton *minimize = m_skin->frame()->buttons().at(2);
     QCOMPARE(minimize->glyph(), tavrelctl::SkinLayout::MinimizeGlyph);
+    // Clicking would minimise the window; count the clicks instead.
+    minimize->disconnect(m_skin->frame()->caption());
+    QSignalSpy clicked(minimize, &QAbstractButton::clicked);
+    const QPoint over = minimize->mapTo(m_window.get(), minimize->rect().center());
+    const QPoint away(m_window->width() / 2, m_window->height() / 2);
+    QTest::mouseMove(handle, away);
+    const QImage resting = minimize->grab().toImage();
     QCOMPARE(minimize->glyphState(), tavrelctl::SkinLayout::Normal);
-    minimize->setAttribute(Qt::WA_UnderMouse, true);
-    QCOMPARE(minimize->glyphState(), tavrelctl::SkinLayout::Hover);
-    minimize->setAttribute(Qt::WA_UnderMouse, false);
-    minimize->setDown(true);
-    QCOMPARE(minimize->glyphState(), tavrelctl::SkinLayout::Pressed);
-    minimize->setDown(false);
 
     QWidget other;
-    other.show();
-    QVERIFY(activate(&other));
-    QCOMPARE(minimize->glyphState(), tavrelctl::SkinLayout::Disabled);
+    for (const QString &step : steps) {
+        if (step == QLatin1String("in")) {
+            QTest::mouseMove(handle, over);
+        } else if (step == QLatin1String("away")) {
+            QTest::mouseMove(handle, away);
+        } else if (step == QLatin1String("press")) {
+            QTest::mousePress(handle, Qt::LeftButton, {}, over);
+        } else if (step == QLatin1String("release")) {
+            const bool inside = minimize->isPointerOver();
+            QTest::mouseRelease(handle, Qt::LeftButton, {}, inside ? over : away);
+        } else if (step == QLatin1String("deactivate")) {
+            other.setGeometry(700, 500, 50, 50);
+            other.show();
+            QVERIFY(activate(&other));
+        }
+    }
+    QCOMPARE(minimize->glyphState(), state);
+    QCOMPARE(clicked.size(), clicks);
+    // What a user sees: every state but the resting one changes the button.
+    const QImage now = minimize->grab().toImage();
+    QCOMPARE(now == resting, state == tavrelctl::SkinLayout::Normal);
+    if (qstrcmp(QTest::currentDataTag(), "held") == 0) {
+        // Pressed differs from hot: release outside the button, back over
+        // it (no button held) it shows the hot look.
+        QTest::mouseMove(handle, away);
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, away);
+        QTest::mouseMove(handle, over);
+        QCOMPARE(minimize->glyphState(), tavrelctl::SkinLayout::Hover);
+        QVERIFY(minimize->grab().toImage() != now);
+    }
+}
 
+void TestSkinFrame::disabledMaximizeButton()
+{
     // A fixed-size window that asks for a maximise button gets it disabled.
     QWidget fixed(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowMaximizeButtonHint |
                                Qt::WindowCloseButtonHint);
@@ -863,6 +952,342 @@ void TestSkinFrame::minimizeButton()
     QCOMPARE(minimize->accessibleName(), QStringLiteral("Minimize"));
     QTest::mouseClick(minimize, Qt::LeftButton, {}, minimize->rect().center());
     QTRY_VERIFY(m_window->isMinimized());
+}
+
+void TestSkinFrame::maximisedButtonsTakeTheScreenEdge()
+{
+    QVERIFY(showSkinned(WindowKind::Sizable));
+    const QList<SkinCaptionButton *> buttons = m_skin->frame()->buttons();
+    const QRect glyphBefore(buttons[0]->mapTo(m_window.get(), buttons[0]->glyphRect().topLeft()),
+                            buttons[0]->glyphRect().size());
+    const int marginBefore = m_window->width() - 1 - glyphBefore.right();
+    QCOMPARE(m_window->childAt(m_window->width() - 1, 0), m_skin->frame()->caption());
+    m_window->showMaximized();
+    QTRY_VERIFY(m_window->isMaximized());
+    settle();
+    const int right = m_window->width() - 1;
+    // The window's top-right pixel (the screen's) and the top row above
+    // each button press that button.
+    QCOMPARE(m_window->childAt(right, 0), buttons[0]);
+    for (SkinCaptionButton *button : buttons) {
+        const QPoint top(button->mapTo(m_window.get(), button->glyphRect().center()).x(), 0);
+        QCOMPARE(m_window->childAt(top), button);
+    }
+    // The glyph stays where it was drawn, at the same distance from the edge.
+    const QRect glyphNow(buttons[0]->mapTo(m_window.get(), buttons[0]->glyphRect().topLeft()),
+                         buttons[0]->glyphRect().size());
+    QCOMPARE(glyphNow.size(), glyphBefore.size());
+    QCOMPARE(right - glyphNow.right(), marginBefore);
+    QCOMPARE(glyphNow.top(), glyphBefore.top());
+    QTest::mouseMove(m_window->windowHandle(), QPoint(right, 0));
+    QCOMPARE(buttons[0]->glyphState(), tavrelctl::SkinLayout::Hover);
+    // No edge resizes a maximised window.
+    for (const char *name :
+         {"tavrelskin_left", "tavrelskin_right", "tavrelskin_bottom", "tavrelskin_caption"}) {
+        auto *part = m_window->findChild<QWidget *>(QLatin1String(name));
+        for (const QPoint &pos : {QPoint(1, 1), QPoint(part->width() - 2, part->height() - 2)}) {
+            sendMouse(part, QEvent::MouseMove, pos, Qt::NoButton);
+            QCOMPARE(part->cursor().shape(), Qt::ArrowCursor);
+            sendMouse(part, QEvent::MouseButtonPress, pos, Qt::LeftButton);
+            sendMouse(part, QEvent::MouseButtonRelease, pos, Qt::NoButton);
+        }
+    }
+    QVERIFY(m_resizes.isEmpty());
+    QTest::mouseClick(m_window->windowHandle(), Qt::LeftButton, {}, QPoint(right, 0));
+    QTRY_VERIFY(!m_window->isVisible());
+}
+
+void TestSkinFrame::minimumSizeKeepsCaptionWhole()
+{
+    QVERIFY(showSkinned(WindowKind::Sizable));
+    m_window->resize(12, 49);
+    settle();
+    const QSize least = m_skin->frame()->skinMinimumSize();
+    QCOMPARE(m_window->size(), least.expandedTo(QSize(12, 49)));
+    QVERIFY(m_window->width() >= 2 * 28);
+    tavrelctl::SkinCaption *caption = m_skin->frame()->caption();
+    // Every button lies inside the caption, right of the title, and the
+    // title keeps room for a few characters.
+    const QRect title = caption->titleRect();
+    QVERIFY2(title.width() >= QFontMetrics(caption->font()).averageCharWidth() * 3,
+             qPrintable(QString::number(title.width())));
+    for (SkinCaptionButton *button : m_skin->frame()->buttons()) {
+        QVERIFY(caption->rect().contains(button->geometry()));
+        QVERIFY(button->geometry().left() > title.right());
+    }
+    // The window's own minimum comes back with the native frame.
+    const QSize own = m_window->minimumSize();
+    QVERIFY(removeSkin(m_skin.get()));
+    QVERIFY(m_window->minimumSize() != own);
+    QVERIFY(m_window->minimumSize().width() < least.width());
+}
+
+void TestSkinFrame::gripsValidAtEverySize_data()
+{
+    QTest::addColumn<QSize>("size");
+    for (const QSize &size :
+         {QSize(1, 1), QSize(12, 49), QSize(20, 20), QSize(31, 31), QSize(40, 33), QSize(200, 150)})
+        QTest::newRow(qPrintable(QStringLiteral("%1x%2").arg(size.width()).arg(size.height())))
+            << size;
+}
+
+void TestSkinFrame::gripsValidAtEverySize()
+{
+    // Never a left and a right edge, nor a top and a bottom one, together:
+    // the platform refuses such a resize.
+    QFETCH(QSize, size);
+    const QMargins band(6, 3, 6, 6);
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            const Qt::Edges edges = tavrelctl::FrameDrag::edgesAt(QPoint(x, y), size, band, 16);
+            QVERIFY2(!(edges.testFlag(Qt::LeftEdge) && edges.testFlag(Qt::RightEdge)) &&
+                         !(edges.testFlag(Qt::TopEdge) && edges.testFlag(Qt::BottomEdge)),
+                     qPrintable(QStringLiteral("at %1,%2: %3").arg(x).arg(y).arg(int(edges))));
+        }
+    }
+}
+
+void TestSkinFrame::windowMenuItems_data()
+{
+    QTest::addColumn<WindowKind>("kind");
+    QTest::addColumn<bool>("maximised");
+    QTest::addColumn<QStringList>("enabled");
+    QTest::newRow("fixed dialog") << WindowKind::FixedDialog << false
+                                  << QStringList{QStringLiteral("Move"), QStringLiteral("Close")};
+    QTest::newRow("sizable") << WindowKind::Sizable << false
+                             << QStringList{QStringLiteral("Move"), QStringLiteral("Size"),
+                                            QStringLiteral("Minimize"), QStringLiteral("Maximize"),
+                                            QStringLiteral("Close")};
+    QTest::newRow("sizable, maximised")
+        << WindowKind::Sizable << true
+        << QStringList{QStringLiteral("Restore"), QStringLiteral("Minimize"),
+                       QStringLiteral("Close")};
+}
+
+void TestSkinFrame::windowMenuItems()
+{
+    QFETCH(WindowKind, kind);
+    QFETCH(bool, maximised);
+    QFETCH(QStringList, enabled);
+    QVERIFY(showSkinned(kind));
+    if (maximised) {
+        m_window->showMaximized();
+        QTRY_VERIFY(m_window->isMaximized());
+    }
+    tavrelctl::SkinWindowMenu *menu = m_skin->frame()->caption()->windowMenu();
+    menu->updateItems();
+    QStringList all, on;
+    for (QAction *action : menu->actions()) {
+        if (action->isSeparator())
+            continue;
+        QString text = action->text().remove(QLatin1Char('&'));
+        all << text;
+        if (action->isEnabled())
+            on << text;
+    }
+    QCOMPARE(all, (QStringList{QStringLiteral("Restore"), QStringLiteral("Move"),
+                               QStringLiteral("Size"), QStringLiteral("Minimize"),
+                               QStringLiteral("Maximize"), QStringLiteral("Close")}));
+    QCOMPARE(on, enabled);
+    QCOMPARE(menu->action(tavrelctl::SkinWindowMenu::Close)->shortcut(),
+             QKeySequence(Qt::ALT | Qt::Key_F4));
+    // Each enabled item does what it says.
+    auto trigger = [menu](tavrelctl::SkinWindowMenu::Item item) {
+        menu->action(item)->trigger();
+        QCoreApplication::processEvents();
+    };
+    if (maximised) {
+        trigger(tavrelctl::SkinWindowMenu::Restore);
+        QTRY_VERIFY(!m_window->isMaximized());
+    } else if (enabled.contains(QStringLiteral("Maximize"))) {
+        trigger(tavrelctl::SkinWindowMenu::Maximize);
+        QTRY_VERIFY(m_window->isMaximized());
+        m_window->showNormal();
+        QTRY_VERIFY(!m_window->isMaximized());
+    }
+    if (enabled.contains(QStringLiteral("Minimize"))) {
+        trigger(tavrelctl::SkinWindowMenu::Minimize);
+        QTRY_VERIFY(m_window->isMinimized());
+        m_window->showNormal();
+    }
+    trigger(tavrelctl::SkinWindowMenu::Close);
+    QTRY_VERIFY(!m_window->isVisible());
+}
+
+void TestSkinFrame::windowMenuOpens_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QPoint>("where"); // in the window; (-1, -1): at the pointer
+    QTest::newRow("right-click on the caption") << QStringLiteral("right-click") << QPoint(-1, -1);
+    QTest::newRow("click on the icon") << QStringLiteral("icon") << QPoint(25, 25);
+    QTest::newRow("Alt+Space") << QStringLiteral("alt+space") << QPoint(0, 25);
+}
+
+void TestSkinFrame::windowMenuOpens()
+{
+    QFETCH(QString, how);
+    QFETCH(QPoint, where);
+    m_window.reset(createWindow(WindowKind::Sizable));
+    QPixmap icon(16, 16);
+    icon.fill(Qt::darkRed);
+    m_window->setWindowIcon(QIcon(icon));
+    m_skin = loadSkin(m_window.get(), &m_events);
+    QVERIFY(m_skin);
+    m_window->move(100, 80);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QVERIFY(applySkin(m_skin.get()));
+    QVERIFY(activate(m_window.get()));
+    tavrelctl::SkinCaption *caption = m_skin->frame()->caption();
+    tavrelctl::SkinWindowMenu *menu = caption->windowMenu();
+    QVERIFY(!menu->isVisible());
+    const QPoint pointer(150, 12);
+    if (how == QLatin1String("right-click")) {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, pointer, caption->mapToGlobal(pointer));
+        QApplication::sendEvent(caption, &event);
+        where = pointer;
+    } else if (how == QLatin1String("icon")) {
+        QCOMPARE(caption->iconRect().topLeft(), QPoint(25, 4));
+        QTest::mouseClick(m_window->windowHandle(), Qt::LeftButton, {},
+                          caption->iconRect().center());
+        QVERIFY(m_moves.isEmpty()); // a click on the icon does not drag
+    } else {
+        QTest::keyClick(m_window.get(), Qt::Key_Space, Qt::AltModifier);
+    }
+    QTRY_VERIFY(menu->isVisible());
+    QCOMPARE(menu->geometry().topLeft(), m_window->mapToGlobal(where));
+    menu->hide();
+    // With the skin off the caption and its menu key are gone.
+    QVERIFY(removeSkin(m_skin.get()));
+    QTest::keyClick(m_window.get(), Qt::Key_Space, Qt::AltModifier);
+    QVERIFY(!menu->isVisible());
+}
+
+void TestSkinFrame::keyboardMoveAndSize_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<QRect>("change"); // added to x, y, width, height
+    using K = tavrelctl::KeyboardMoveSize;
+    QTest::newRow("move right twice, Enter")
+        << int(K::Move) << QList<int>{Qt::Key_Right, Qt::Key_Right, Qt::Key_Return}
+        << QRect(20, 0, 0, 0);
+    QTest::newRow("move up and left, Enter")
+        << int(K::Move) << QList<int>{Qt::Key_Up, Qt::Key_Left, Qt::Key_Enter}
+        << QRect(-10, -10, 0, 0);
+    QTest::newRow("move, Esc puts it back")
+        << int(K::Move) << QList<int>{Qt::Key_Down, Qt::Key_Right, Qt::Key_Escape}
+        << QRect(0, 0, 0, 0);
+    QTest::newRow("size right edge out")
+        << int(K::Size) << QList<int>{Qt::Key_Right, Qt::Key_Right, Qt::Key_Return}
+        << QRect(0, 0, 20, 0);
+    QTest::newRow("size left edge out")
+        << int(K::Size) << QList<int>{Qt::Key_Left, Qt::Key_Return} << QRect(-10, 0, 10, 0);
+    QTest::newRow("size right edge in")
+        << int(K::Size) << QList<int>{Qt::Key_Right, Qt::Key_Left, Qt::Key_Return}
+        << QRect(0, 0, 0, 0);
+    QTest::newRow("size bottom-right corner")
+        << int(K::Size) << QList<int>{Qt::Key_Down, Qt::Key_Right, Qt::Key_Down, Qt::Key_Return}
+        << QRect(0, 0, 10, 20);
+    QTest::newRow("size top edge, Esc puts it back")
+        << int(K::Size) << QList<int>{Qt::Key_Up, Qt::Key_Up, Qt::Key_Escape} << QRect(0, 0, 0, 0);
+}
+
+void TestSkinFrame::keyboardMoveAndSize()
+{
+    QFETCH(int, mode);
+    QFETCH(QList<int>, keys);
+    QFETCH(QRect, change);
+    QVERIFY(showSkinned(WindowKind::Sizable));
+    QVERIFY(activate(m_window.get()));
+    const QRect before = m_window->geometry();
+    // Through the menu, as a user gets there.
+    tavrelctl::SkinWindowMenu *menu = m_skin->frame()->caption()->windowMenu();
+    menu->updateItems();
+    menu->action(mode == tavrelctl::KeyboardMoveSize::Move ? tavrelctl::SkinWindowMenu::Move
+                                                           : tavrelctl::SkinWindowMenu::Size)
+        ->trigger();
+    QTRY_VERIFY(tavrelctl::KeyboardMoveSize::running());
+    QCOMPARE(QGuiApplication::overrideCursor() != nullptr, true);
+    QWidget *focus = QApplication::focusWidget() ? QApplication::focusWidget() : m_window.get();
+    for (int key : keys)
+        QTest::keyClick(focus, Qt::Key(key));
+    QTRY_VERIFY(!tavrelctl::KeyboardMoveSize::running());
+    QVERIFY(!QGuiApplication::overrideCursor());
+    const QRect expected(before.x() + change.x(), before.y() + change.y(),
+                         before.width() + change.width(), before.height() + change.height());
+    QTRY_COMPARE(m_window->geometry(), expected);
+}
+
+void TestSkinFrame::iconDoubleClickCloses()
+{
+    m_window.reset(createWindow(WindowKind::Sizable));
+    QPixmap icon(16, 16);
+    icon.fill(Qt::darkRed);
+    m_window->setWindowIcon(QIcon(icon));
+    m_skin = loadSkin(m_window.get(), &m_events);
+    QVERIFY(m_skin);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QVERIFY(applySkin(m_skin.get()));
+    const QPoint icon_ = m_skin->frame()->caption()->iconRect().center();
+    // The first click opens the menu, the second lands on the icon under it.
+    QTest::mouseClick(m_window->windowHandle(), Qt::LeftButton, {}, icon_);
+    QTRY_VERIFY(m_skin->frame()->caption()->windowMenu()->isVisible());
+    QTest::mouseDClick(m_window->windowHandle(), Qt::LeftButton, {}, icon_);
+    QTRY_VERIFY(!m_window->isVisible());
+}
+
+void TestSkinFrame::frameIsNamedForAccessibility()
+{
+    QVERIFY(showSkinned(WindowKind::Sizable));
+    QStringList names;
+    for (const char *part :
+         {"tavrelskin_caption", "tavrelskin_left", "tavrelskin_right", "tavrelskin_bottom"}) {
+        auto *widget = m_window->findChild<QWidget *>(QLatin1String(part));
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(widget);
+        QVERIFY(a);
+        names << a->text(QAccessible::Name);
+    }
+    QCOMPARE(names, (QStringList{QStringLiteral("Title bar"), QStringLiteral("Left border"),
+                                 QStringLiteral("Right border"), QStringLiteral("Bottom border")}));
+    // No visible object of the skin without a name.
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(m_window.get());
+    for (int i = 0; i < window->childCount(); ++i) {
+        QAccessibleInterface *child = window->child(i);
+        if (!SkinFrame::isSkinWidget(child->object()))
+            continue;
+        QVERIFY2(!child->text(QAccessible::Name).isEmpty(),
+                 qPrintable(child->object()->objectName()));
+    }
+}
+
+void TestSkinFrame::schemeReachesEveryInstance()
+{
+    QVERIFY(showSkinned(WindowKind::Sizable));
+    std::unique_ptr<QWidget> second(createWindow(WindowKind::FixedDialog));
+    auto secondSkin = loadSkin(second.get());
+    QVERIFY(secondSkin && applySkin(secondSkin.get()));
+    QCOMPARE(secondSkin->frame()->scheme(), 1);
+    QVERIFY(putScheme(m_skin.get(), 3));
+    QCOMPARE(secondSkin->frame()->scheme(), 3);
+    // One opened later starts in it, skinned or not yet.
+    std::unique_ptr<QWidget> third(createWindow(WindowKind::TopAligned));
+    auto thirdSkin = loadSkin(third.get());
+    QVERIFY(thirdSkin);
+    QCOMPARE(thirdSkin->frame()->scheme(), 3);
+    // A put on any of them reaches the others, the first among them.
+    QVERIFY(putScheme(thirdSkin.get(), 2));
+    QCOMPARE(m_skin->frame()->scheme(), 2);
+    QCOMPARE(secondSkin->frame()->scheme(), 2);
+    QCOMPARE(m_window->palette().color(QPalette::Window),
+             m_skin->frame()->theme().swatch(tavrelctl::SkinLayout::WindowSwatch));
+    // The scheme outlives a window that goes.
+    secondSkin.reset();
+    second.reset();
+    std::unique_ptr<QWidget> fourth(createWindow(WindowKind::FixedDialog));
+    auto fourthSkin = loadSkin(fourth.get());
+    QCOMPARE(fourthSkin->frame()->scheme(), 2);
 }
 
 void TestSkinFrame::windowDestroyedWhileSkinned_data()

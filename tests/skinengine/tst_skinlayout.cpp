@@ -63,8 +63,19 @@ void TestSkinLayout::realPictureCells()
     QCOMPARE(layout.glyphCell(SkinLayout::CloseGlyph, SkinLayout::Normal), QRect(1, 76, 14, 15));
     QCOMPARE(layout.glyphCell(SkinLayout::MinimizeGlyph, SkinLayout::Disabled),
              QRect(46, 124, 14, 15));
+    // Row 1 normal, row 3 hot, row 4 disabled; the stock picture's row 2
+    // repeats row 1, so a press shows the hot row, shaded.
+    QCOMPARE(layout.glyphCell(SkinLayout::CloseGlyph, SkinLayout::Hover), QRect(1, 108, 14, 15));
+    QVERIFY(layout.pressedIsShadedHot());
     QCOMPARE(layout.glyphCell(SkinLayout::MaximizeGlyph, SkinLayout::Pressed),
              QRect(31, 108, 14, 15));
+    // A picture that draws its own pressed row gets it.
+    QImage ownPressed = m_real.copy();
+    ownPressed.setPixel(20, 98, 0x07);
+    SkinLayout own;
+    QVERIFY(SkinLayout::read(ownPressed, &own));
+    QVERIFY(!own.pressedIsShadedHot());
+    QCOMPARE(own.glyphCell(SkinLayout::MaximizeGlyph, SkinLayout::Pressed), QRect(31, 92, 14, 15));
     for (int k = 0; k < SkinLayout::SwatchCount; ++k)
         QCOMPARE(layout.swatchCell(k), QRect(1 + 4 * k, 140, 3, 3));
     QCOMPARE(layout.borderLeft(), 6);

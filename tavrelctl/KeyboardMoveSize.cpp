@@ -1,0 +1,152 @@
+#include "KeyboardMoveSize.h"
+
+#include "FrameDrag.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+
+namespace tavrelctl {
+
+namespace {
+QPointer<KeyboardMoveSize> &current()
+{
+    static QPointer<KeyboardMoveSize> running;
+    return running;
+}
+} // namespace
+
+KeyboardMoveSize::KeyboardMoveSize(QWidget *window, Mode mode)
+    : QObject(window), m_window(window), m_mode(mode), m_start(window->geometry())
+{
+    setObjectName(QStringLiteral("tavrelskin_movesize"));
+}
+
+KeyboardMoveSize *KeyboardMoveSize::start(QWidget *window, Mode mode)
+{
+    if (!window)
+        return nullptr;
+    if (KeyboardMoveSize *old = current())
+        old->accept();
+    auto *session = new KeyboardMoveSize(window, mode);
+    current() = session;
+    QGuiApplication::setOverrideCursor(Qt::SizeAllCursor);
+    qApp->installEventFilter(session);
+    return session;
+}
+
+KeyboardMoveSize *KeyboardMoveSize::running()
+{
+    return current();
+}
+
+void KeyboardMoveSize::accept()
+{
+    finish();
+}
+
+void KeyboardMoveSize::cancel()
+{
+    if (m_window)
+        m_window->setGeometry(m_start);
+    finish();
+}
+
+void KeyboardMoveSize::finish()
+{
+    if (current() != this)
+        return;
+    current() = nullptr;
+    qApp->removeEventFilter(this);
+    QGuiApplication::restoreOverrideCursor();
+    deleteLater();
+}
+
+void KeyboardMoveSize::step(int key, bool fine)
+{
+    const int amount = fine ? 1 : Step;
+    const bool horizontal = key == Qt::Key_Left || key == Qt::Key_Right;
+    const int delta = (key == Qt::Key_Left || key == Qt::Key_Up) ? -amount : amount;
+    if (m_mode == Move) {
+        m_window->move(m_window->pos() + (horizontal ? QPoint(delta, 0) : QPoint(0, delta)));
+        return;
+    }
+    // The first arrow along an axis picks the edge it points at.
+    if (horizontal && !(m_edges & (Qt::LeftEdge | Qt::RightEdge)))
+        m_edges |= key == Qt::Key_Left ? Qt::LeftEdge : Qt::RightEdge;
+    if (!horizontal && !(m_edges & (Qt::TopEdge | Qt::BottomEdge)))
+        m_edges |= key == Qt::Key_Up ? Qt::TopEdge : Qt::BottomEdge;
+    QGuiApplication::changeOverrideCursor(FrameDrag::cursorFor(m_edges));
+
+    const QSize minimum = m_window->minimumSize();
+    const QSize maximum = m_window->maximumSize();
+    QRect g = m_window->geometry();
+    if (horizontal) {
+        const bool left = m_edges & Qt::LeftEdge;
+        const int width =
+            qBound(minimum.width(), g.width() + (left ? -delta : delta), maximum.width());
+        if (left)
+            g.setLeft(g.right() + 1 - width);
+        else
+            g.setWidth(width);
+    } else {
+        const bool top = m_edges & Qt::TopEdge;
+        const int height =
+            qBound(minimum.height(), g.height() + (top ? -delta : delta), maximum.height());
+        if (top)
+            g.setTop(g.bottom() + 1 - height);
+        else
+            g.setHeight(height);
+    }
+    m_window->setGeometry(g);
+}
+
+bool KeyboardMoveSize::eventFilter(QObject *watched, QEvent *event)
+{
+    if (!m_window) {
+        finish();
+        return false;
+    }
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress: {
+        auto *key = static_cast<QKeyEvent *>(event);
+        // Every key belongs to the move or size while it runs, shortcuts
+        // included.
+        event->accept();
+        if (event->type() == QEvent::ShortcutOverride)
+            return true;
+        switch (key->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+            step(key->key(), key->modifiers() & Qt::ControlModifier);
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            accept();
+            break;
+        case Qt::Key_Escape:
+            cancel();
+            break;
+        default:
+            break;
+        }
+        return true;
+    }
+    case QEvent::KeyRelease:
+        return true;
+    case QEvent::MouseButtonPress:
+        accept();
+        return true;
+    case QEvent::WindowDeactivate:
+        if (watched == m_window)
+            accept();
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+} // namespace tavrelctl
