@@ -63,6 +63,14 @@ QRgb average(QRgb a, QRgb b)
                  (qBlue(a) + qBlue(b) + 1) / 2, (qAlpha(a) + qAlpha(b) + 1) / 2);
 }
 
+// `a` moved towards `b` by `amount` of 256.
+QRgb towards(QRgb a, QRgb b, int amount)
+{
+    auto mix = [amount](int from, int to) { return from + ((to - from) * amount + 128) / 256; };
+    return qRgba(mix(qRed(a), qRed(b)), mix(qGreen(a), qGreen(b)), mix(qBlue(a), qBlue(b)),
+                 mix(qAlpha(a), qAlpha(b)));
+}
+
 // Hints along one axis; `at(i, j)` is the pixel at position i along the axis
 // and j across it.
 template <typename At> PixelArtScaler::AxisHints hintsAlong(int length, int across, At at)
@@ -278,8 +286,9 @@ QList<double> PixelArtScaler::deviceEdges(const AxisHints &hints, int deviceLeng
     return edges;
 }
 
-QImage PixelArtScaler::edgeDirected2x(const QImage &image)
+QImage PixelArtScaler::edgeDirected2x(const QImage &image, qreal strength)
 {
+    const int amount = qBound(0, qRound(strength * 256), 256);
     Q_ASSERT(image.format() == QImage::Format_ARGB32_Premultiplied);
     const int w = image.width(), h = image.height();
     QImage out(w * 2, h * 2, QImage::Format_ARGB32_Premultiplied);
@@ -314,11 +323,11 @@ QImage PixelArtScaler::edgeDirected2x(const QImage &image)
                                              4.0f * yuvDistance(e, i);
                         if (along < across) {
                             const float toF = yuvDistance(e, f), toH = yuvDistance(e, hh);
-                            // Half way only: the picture is anti-aliased
-                            // already, and a full quarter swells a thin
-                            // diagonal stroke where two cross (the close
-                            // glyph's centre turns into a blot).
-                            result = average(e, toF < toH ? f : toH < toF ? hh : average(f, hh));
+                            result = towards(e,
+                                             toF < toH   ? f
+                                             : toH < toF ? hh
+                                                         : average(f, hh),
+                                             amount);
                         }
                     }
                     reinterpret_cast<QRgb *>(out.scanLine(2 * y + (sy > 0)))[2 * x + (sx > 0)] =
@@ -341,9 +350,18 @@ QImage PixelArtScaler::scale(const QImage &piece, const QSize &deviceSize, const
         return piece;
     const bool enlarge = deviceSize.width() > piece.width() || deviceSize.height() > piece.height();
     const int factor = enlarge ? Enlargement : 1;
+    // Part way only: the picture is anti-aliased already, and a full
+    // quarter swells a thin diagonal stroke where two cross (the close
+    // glyph's centre turns into a blot). The stairs it smooths grow with the
+    // scale, the swelling shows most at small scales: a quarter of the way
+    // up to 1.5, half of it from 2.
+    const qreal scale = ratio > 0 ? ratio
+                                  : qMax(qreal(deviceSize.width()) / piece.width(),
+                                         qreal(deviceSize.height()) / piece.height());
+    const qreal strength = qBound(0.25, (scale - 1.0) / 2.0, 0.5);
     QImage source = piece;
     for (int f = 1; f < factor; f *= 2)
-        source = edgeDirected2x(source);
+        source = edgeDirected2x(source, strength);
 
     const Taps across =
         tapsFor(deviceEdges(columns, deviceSize.width(), ratio), factor, source.width());

@@ -66,9 +66,10 @@ public:
     static QList<double> deviceEdges(const AxisHints &hints, int deviceLength, qreal ratio = 0);
 
     // The edge-directed doubling: each pixel becomes four, and a quarter
-    // that lies across a diagonal edge takes the colour of the side it lies
-    // on (a 2xBR-style rule, mirror-symmetric). Premultiplied ARGB.
-    static QImage edgeDirected2x(const QImage &image);
+    // that lies across a diagonal edge moves by `strength` (0 to 1) towards
+    // the colour of the side it lies on (a 2xBR-style rule, mirror-symmetric).
+    // Premultiplied ARGB.
+    static QImage edgeDirected2x(const QImage &image, qreal strength);
 
     // `piece` (ARGB32 premultiplied) at exactly `deviceSize`, with the given
     // hints for its columns and rows, for a device pixel ratio `ratio` (0:
