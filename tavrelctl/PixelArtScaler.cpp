@@ -38,24 +38,28 @@ int channelDifference(QRgb a, QRgb b)
 }
 
 // Perceptual distance for the edge-directed rule: luma weighs most, as in
-// the usual pixel-art scalers.
-float yuvDistance(QRgb a, QRgb b)
+// the usual pixel-art scalers. The weights are folded into the components.
+struct Yuv
 {
-    const float dr = float(qRed(a) - qRed(b));
-    const float dg = float(qGreen(a) - qGreen(b));
-    const float db = float(qBlue(a) - qBlue(b));
-    const float y = 0.299f * dr + 0.587f * dg + 0.114f * db;
-    const float u = -0.169f * dr - 0.331f * dg + 0.5f * db;
-    const float v = 0.5f * dr - 0.419f * dg - 0.081f * db;
-    return 48.0f * std::abs(y) + 7.0f * std::abs(u) + 6.0f * std::abs(v) +
-           48.0f * float(qAbs(qAlpha(a) - qAlpha(b)));
+    float y, u, v, a;
+};
+
+Yuv toYuv(QRgb c)
+{
+    const float r = float(qRed(c)), g = float(qGreen(c)), b = float(qBlue(c));
+    return {48.0f * (0.299f * r + 0.587f * g + 0.114f * b),
+            7.0f * (-0.169f * r - 0.331f * g + 0.5f * b),
+            6.0f * (0.5f * r - 0.419f * g - 0.081f * b), 48.0f * float(qAlpha(c))};
 }
 
-// Two colours the eye cannot tell apart (dither of a level or two).
-bool alike(QRgb a, QRgb b)
+inline float distance(const Yuv &p, const Yuv &q)
 {
-    return yuvDistance(a, b) < 2.0f * 48.0f;
+    return std::abs(p.y - q.y) + std::abs(p.u - q.u) + std::abs(p.v - q.v) + std::abs(p.a - q.a);
 }
+
+// Below this, two colours the eye cannot tell apart (dither of a level or
+// two of luma).
+constexpr float AlikeDistance = 2.0f * 48.0f;
 
 QRgb average(QRgb a, QRgb b)
 {
@@ -200,16 +204,33 @@ PixelArtScaler::AxisHints PixelArtScaler::AxisHints::united(const AxisHints &oth
     return u;
 }
 
+namespace {
+QList<QRgb> pixelsOf(const QImage &piece)
+{
+    const QImage argb = piece.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QList<QRgb> pixels(qsizetype(argb.width()) * argb.height());
+    for (int y = 0; y < argb.height(); ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(argb.constScanLine(y));
+        std::copy(line, line + argb.width(), pixels.begin() + qsizetype(y) * argb.width());
+    }
+    return pixels;
+}
+} // namespace
+
 PixelArtScaler::AxisHints PixelArtScaler::rowHints(const QImage &piece)
 {
-    return hintsAlong(piece.height(), piece.width(),
-                      [&piece](int i, int j) { return piece.pixel(j, i); });
+    const QList<QRgb> pixels = pixelsOf(piece);
+    const int w = piece.width();
+    return hintsAlong(piece.height(), w,
+                      [&pixels, w](int i, int j) { return pixels[qsizetype(i) * w + j]; });
 }
 
 PixelArtScaler::AxisHints PixelArtScaler::columnHints(const QImage &piece)
 {
-    return hintsAlong(piece.width(), piece.height(),
-                      [&piece](int i, int j) { return piece.pixel(i, j); });
+    const QList<QRgb> pixels = pixelsOf(piece);
+    const int w = piece.width();
+    return hintsAlong(w, piece.height(),
+                      [&pixels, w](int i, int j) { return pixels[qsizetype(j) * w + i]; });
 }
 
 int PixelArtScaler::lineWidth(qreal ratio)
@@ -292,11 +313,32 @@ QImage PixelArtScaler::edgeDirected2x(const QImage &image, qreal strength)
     Q_ASSERT(image.format() == QImage::Format_ARGB32_Premultiplied);
     const int w = image.width(), h = image.height();
     QImage out(w * 2, h * 2, QImage::Format_ARGB32_Premultiplied);
-    auto at = [&](int x, int y) {
-        return reinterpret_cast<const QRgb *>(
-            image.constScanLine(qBound(0, y, h - 1)))[qBound(0, x, w - 1)];
-    };
+    if (image.isNull())
+        return out;
+    // The pixels and their weighted luma and chroma, once each; positions
+    // past the edge repeat the edge.
+    QList<QRgb> pixels(qsizetype(w) * h);
+    QList<Yuv> yuv(pixels.size());
     for (int y = 0; y < h; ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            pixels[qsizetype(y) * w + x] = line[x];
+            yuv[qsizetype(y) * w + x] = toYuv(line[x]);
+        }
+    }
+    constexpr int Reach = 2;
+    QList<int> columns(w + 2 * Reach), rows(h + 2 * Reach);
+    for (int x = -Reach; x < w + Reach; ++x)
+        columns[x + Reach] = qBound(0, x, w - 1);
+    for (int y = -Reach; y < h + Reach; ++y)
+        rows[y + Reach] = qBound(0, y, h - 1) * w;
+    const QRgb *const px = pixels.constData();
+    const Yuv *const lumaChroma = yuv.constData();
+    const int *const column = columns.constData() + Reach;
+    const int *const row = rows.constData() + Reach;
+    for (int y = 0; y < h; ++y) {
+        QRgb *outLines[2] = {reinterpret_cast<QRgb *>(out.scanLine(2 * y)),
+                             reinterpret_cast<QRgb *>(out.scanLine(2 * y + 1))};
         for (int x = 0; x < w; ++x) {
             // Each quarter of pixel E, towards its corner neighbour I, with
             // the neighbourhood mirrored so that I is down and right:
@@ -306,32 +348,31 @@ QImage PixelArtScaler::edgeDirected2x(const QImage &image, qreal strength)
             //           H5 I5
             for (int sy : {-1, 1}) {
                 for (int sx : {-1, 1}) {
-                    auto p = [&](int dx, int dy) { return at(x + sx * dx, y + sy * dy); };
-                    const QRgb e = p(0, 0), f = p(1, 0), hh = p(0, 1), i = p(1, 1);
-                    QRgb result = e;
-                    if (!alike(e, f) && !alike(e, hh)) {
-                        const QRgb b = p(0, -1), c = p(1, -1), d = p(-1, 0), g = p(-1, 1);
-                        const QRgb f4 = p(2, 0), i4 = p(2, 1), h5 = p(0, 2), i5 = p(1, 2);
+                    auto at = [&](int dx, int dy) {
+                        return row[y + sy * dy] + column[x + sx * dx];
+                    };
+                    const int e = at(0, 0), f = at(1, 0), hh = at(0, 1), i = at(1, 1);
+                    auto d = [lumaChroma](int a, int b) {
+                        return distance(lumaChroma[a], lumaChroma[b]);
+                    };
+                    const float toF = d(e, f), toH = d(e, hh);
+                    QRgb result = px[e];
+                    if (toF >= AlikeDistance && toH >= AlikeDistance) {
                         // Differences along the F-H diagonal against those
                         // across it: an edge runs along F-H when the first
                         // are smaller, and E's corner lies beyond it.
-                        const float along = yuvDistance(e, c) + yuvDistance(e, g) +
-                                            yuvDistance(i, f4) + yuvDistance(i, h5) +
-                                            4.0f * yuvDistance(hh, f);
-                        const float across = yuvDistance(hh, d) + yuvDistance(hh, i5) +
-                                             yuvDistance(f, i4) + yuvDistance(f, b) +
-                                             4.0f * yuvDistance(e, i);
+                        const float along = d(e, at(1, -1)) + d(e, at(-1, 1)) + d(i, at(2, 0)) +
+                                            d(i, at(0, 2)) + 4.0f * d(hh, f);
+                        const float across = d(hh, at(-1, 0)) + d(hh, at(1, 2)) + d(f, at(2, 1)) +
+                                             d(f, at(0, -1)) + 4.0f * d(e, i);
                         if (along < across) {
-                            const float toF = yuvDistance(e, f), toH = yuvDistance(e, hh);
-                            result = towards(e,
-                                             toF < toH   ? f
-                                             : toH < toF ? hh
-                                                         : average(f, hh),
-                                             amount);
+                            const QRgb side = toF < toH   ? px[f]
+                                              : toH < toF ? px[hh]
+                                                          : average(px[f], px[hh]);
+                            result = towards(px[e], side, amount);
                         }
                     }
-                    reinterpret_cast<QRgb *>(out.scanLine(2 * y + (sy > 0)))[2 * x + (sx > 0)] =
-                        result;
+                    outLines[sy > 0][2 * x + (sx > 0)] = result;
                 }
             }
         }
