@@ -389,7 +389,12 @@ QImage PixelArtScaler::scale(const QImage &piece, const QSize &deviceSize, const
         return QImage();
     if (piece.size() == deviceSize)
         return piece;
-    const bool enlarge = deviceSize.width() > piece.width() || deviceSize.height() > piece.height();
+    // A piece of a hostile picture can be thousands of pixels wide; past a
+    // budget it is only area-averaged, never enlarged.
+    constexpr qint64 EnlargedPixelBudget = qint64(1) << 22;
+    const bool enlarge =
+        (deviceSize.width() > piece.width() || deviceSize.height() > piece.height()) &&
+        qint64(piece.width()) * piece.height() * Enlargement * Enlargement <= EnlargedPixelBudget;
     const int factor = enlarge ? Enlargement : 1;
     // Part way only: the picture is anti-aliased already, and a full
     // quarter swells a thin diagonal stroke where two cross (the close
