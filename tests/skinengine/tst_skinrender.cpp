@@ -265,8 +265,10 @@ void TestSkinRender::frameIsCrispWithoutSeams()
                  {"right", {w - 1, midY}, {-1, 0}},
                  {"bottom", {midX, h - 1}, {0, -1}},
                  {"caption top", {device(4), 0}, {0, 1}}};
+    QStringList widths;
     for (const auto &side : sides) {
         const int width = lineWidthAt(image, side.from, side.step);
+        widths << QString::number(width);
         QVERIFY2(width == expectedLine, qPrintable(QStringLiteral("the %1 frame line is %2 device "
                                                                   "pixels wide, not %3")
                                                        .arg(QLatin1String(side.side))
@@ -277,6 +279,8 @@ void TestSkinRender::frameIsCrispWithoutSeams()
                  describe("no clear edge inside the frame line", inside.x(), inside.y(),
                           image.pixel(inside)));
     }
+    qInfo("| %.2f | %-12s | frame line left, right, bottom, caption top: %s device pixels |", dpr,
+          qPrintable(kindName(WindowKind(kind))), qPrintable(widths.join(QLatin1String(", "))));
     // All along the left edge, the outermost device column is the frame line.
     const QColor line = QColor(image.pixel(0, midY));
     for (int y = caption; y < h; ++y) {
@@ -386,6 +390,9 @@ void TestSkinRender::captionButtonsAreRoundAndCentred_data()
     QTest::addColumn<qreal>("ratio");
     for (qreal ratio : {1.0, 1.25, 1.5, 1.75, 2.0, 2.25, 2.5, 2.75, 3.0, 1.4})
         QTest::addRow("%g", ratio) << ratio;
+    // One line per button: | ratio | button | disc width | glyph x - disc
+    // centre | glyph y - where the picture puts it | worst mirror difference
+    // (levels, within a pixel's shift) | outline softer than the picture by |
 }
 
 // Each button of a sizable window (minimise, maximise, close): its disc's
@@ -438,10 +445,12 @@ void TestSkinRender::captionButtonsAreRoundAndCentred()
                                                 qFloor(d.cy + t * ry * std::sin(a)))));
             return ring;
         };
+        int softest = -255, leastSymmetric = 0;
         for (int degrees = 0; degrees < 360; degrees += 5) {
             const double a = qDegreesToRadians(double(degrees));
             const int ring = ringDarkness(image, disc, a);
             const int expected = ringDarkness(theme.image(), drawn, a);
+            softest = qMax(softest, ring - expected);
             QVERIFY2(ring <= expected + 12,
                      qPrintable(QStringLiteral("%1: the disc's outline is open at %2 degrees "
                                                "(darkest %3, %4 in the picture)")
@@ -458,6 +467,7 @@ void TestSkinRender::captionButtonsAreRoundAndCentred()
                 int best = 255;
                 for (int shift : {-1, 0, 1})
                     best = qMin(best, qAbs(L(x, y) - L(mirrored + shift, y)));
+                leastSymmetric = qMax(leastSymmetric, best);
                 QVERIFY2(best <= 24, qPrintable(QStringLiteral("%1: device (%2, %3) and its "
                                                                "mirror (%4, %3) differ by %5")
                                                     .arg(name)
@@ -488,6 +498,8 @@ void TestSkinRender::captionButtonsAreRoundAndCentred()
                                 .arg(name)
                                 .arg(disc.glyphY)
                                 .arg(expectedY)));
+        qInfo("| %.2f | %-8s | %2d | %+.2f | %+.2f | %3d | %+3d |", ratio, qPrintable(name),
+              right - left + 1, disc.glyphX - cx, disc.glyphY - expectedY, leastSymmetric, softest);
     }
 }
 
