@@ -250,7 +250,15 @@ QList<double> PixelArtScaler::deviceEdges(const AxisHints &hints, int deviceLeng
     edges[n] = deviceLength;
     const double scale = double(deviceLength) / n;
     if (scale >= 1.0) {
-        const int width = lineWidth(ratio > 0 ? ratio : scale);
+        const qreal nominal = ratio > 0 ? ratio : scale;
+        const int width = lineWidth(nominal);
+        // Just above a whole scale (1.1, or 1.04 for a 100 dpi screen) an
+        // average over each device pixel would blur every pixel of the
+        // picture for the sake of one doubled pixel in ten or more: there
+        // every pixel keeps whole device pixels, and the few doubled ones
+        // fall towards the middle. Just below a whole scale likewise.
+        const qreal fraction = nominal - std::floor(nominal);
+        const bool everyPixel = fraction <= 0.1 || fraction >= 0.9;
         // From one end towards the middle; `j` counts picture pixels from
         // that end, so both ends are placed by the same rule and a mirrored
         // piece gets mirrored edges.
@@ -259,7 +267,7 @@ QList<double> PixelArtScaler::deviceEdges(const AxisHints &hints, int deviceLeng
             int lastDevice = 0;
             for (int j = 1; 2 * j < n; ++j) {
                 const int k = trailing ? n - j : j;
-                if (!hints.snap[k])
+                if (!hints.snap[k] && !everyPixel)
                     continue;
                 const int between = trailing ? k : k - 1; // the pixel on the end's side
                 const int beyond = trailing ? k - 1 : k;  // the pixel on the middle's side
@@ -282,7 +290,7 @@ QList<double> PixelArtScaler::deviceEdges(const AxisHints &hints, int deviceLeng
         placeFrom(true);
         // The middle boundary of an even piece lies on the grid only when
         // the device length is even too.
-        if (n % 2 == 0 && hints.snap[n / 2] && deviceLength % 2 == 0)
+        if (n % 2 == 0 && (hints.snap[n / 2] || everyPixel) && deviceLength % 2 == 0)
             edges[n / 2] = deviceLength / 2;
     }
     // Where the two ends crowd each other, the later edge gives way.

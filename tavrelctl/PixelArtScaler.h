@@ -30,9 +30,10 @@ namespace tavrelctl {
 // at 2 and above; an area average of the picture alone fixes the lumps but
 // keeps the stairs, blurred, at 2.5 and 3; the edge-directed enlargement
 // makes the discs and the tab's ends round there. Without the snapping, a
-// one-pixel frame line at 1.25 smears over two device pixels. At scales just
-// above 1 (1.1) the glyphs' one-pixel strokes come out soft: there is no
-// room to draw them both evenly and crisply.
+// one-pixel frame line at 1.25 smears over two device pixels. Just above or
+// below a whole scale (1.04, 1.1) the averaging would soften every pixel
+// for a doubled pixel in ten or more, so there every pixel keeps whole
+// device pixels (see deviceEdges).
 class PixelArtScaler
 {
 public:

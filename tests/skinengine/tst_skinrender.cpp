@@ -173,8 +173,9 @@ void TestSkinRender::frameIsCrispWithoutSeams_data()
     QTest::newRow("sizable, dark blue") << int(WindowKind::Sizable) << 2 << 0.0;
     QTest::newRow("menu window, green") << int(WindowKind::MenuWindow) << 3 << 0.0;
     // Rendering into an image of another ratio than the screen's: every
-    // quarter from 1 to 3, and two a platform may report.
-    for (qreal ratio : {1.0, 1.25, 1.5, 1.75, 2.0, 2.25, 2.5, 2.75, 3.0, 1.1, 1.4}) {
+    // quarter from 1 to 3, and three a platform may report (1.04 is a
+    // 100 dpi screen).
+    for (qreal ratio : {1.0, 1.25, 1.5, 1.75, 2.0, 2.25, 2.5, 2.75, 3.0, 1.04, 1.1, 1.4}) {
         QTest::addRow("fixed dialog into an image at %g", ratio)
             << int(WindowKind::FixedDialog) << 1 << ratio;
         QTest::addRow("sizable into an image at %g", ratio)
@@ -388,7 +389,7 @@ Disc measureDisc(const QImage &image, const QRect &r)
 void TestSkinRender::captionButtonsAreRoundAndCentred_data()
 {
     QTest::addColumn<qreal>("ratio");
-    for (qreal ratio : {1.0, 1.25, 1.5, 1.75, 2.0, 2.25, 2.5, 2.75, 3.0, 1.4})
+    for (qreal ratio : {1.0, 1.25, 1.5, 1.75, 2.0, 2.25, 2.5, 2.75, 3.0, 1.04, 1.1, 1.4})
         QTest::addRow("%g", ratio) << ratio;
     // One line per button: | ratio | button | disc width | glyph x - disc
     // centre | glyph y - where the picture puts it | worst mirror difference
