@@ -1,7 +1,8 @@
 // The skin engine in-process: painting one frame of decorations against a
 // style-sheet nine-slice of the same picture, colour scheme switches (a
 // scheme's pieces built from nothing, and a switch between schemes already
-// built), decoding the stored picture, and one picture shared by the three
+// built), a move to a screen of another scale against a cold scheme switch
+// there, decoding the stored picture, and one picture shared by the three
 // windows of the application.
 //
 // CPU times are the whole process's: Qt scales large images on its thread
@@ -317,6 +318,65 @@ void BM_SchemeSwitchCold(benchmark::State &state)
     state.SetLabel(repaint ? "with repaint" : "without repaint");
 }
 BENCHMARK(BM_SchemeSwitchCold)->ArgName("repaint")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
+
+// A window moved to a screen of another scale, against a switch to a scheme
+// this process has not shown yet, on that screen: a skinned 371 x 201 window
+// with a picture of its own, first painted at scale 1 (move) or already at
+// the new scale (scheme); timed, the pieces built for the new scale (and,
+// for the scheme, the theme) and the whole window rendered at that scale.
+// The move must cost no more than the switch.
+void BM_ColdAtScale(benchmark::State &state)
+{
+    const bool schemeSwitch = state.range(0) != 0;
+    const qreal ratio = state.range(1) / 100.0;
+    const QImage decoded = decodedPicture();
+    const QSize size = kSizes[0];
+    QImage before(size * (schemeSwitch ? ratio : 1.0), QImage::Format_ARGB32_Premultiplied);
+    before.setDevicePixelRatio(schemeSwitch ? ratio : 1.0);
+    QImage after(size * ratio, QImage::Format_ARGB32_Premultiplied);
+    after.setDevicePixelRatio(ratio);
+    int builtPieces = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::shared_ptr<const SkinPicture> picture;
+        if (!SkinPicture::fromImage(decoded, &picture)) {
+            state.SkipWithError("the skin picture does not decode");
+            return;
+        }
+        auto window = std::make_unique<QWidget>();
+        window->resize(size);
+        auto frame = std::make_unique<tavrelctl::SkinFrame>(window.get(), picture);
+        frame->apply();
+        window->render(&before);
+        const int piecesBefore = SkinTheme::pieceBuildCount();
+        state.ResumeTiming();
+
+        if (schemeSwitch)
+            frame->setScheme(tavrelctl::SkinScheme::DarkBlue);
+        window->render(&after);
+
+        state.PauseTiming();
+        builtPieces = SkinTheme::pieceBuildCount() - piecesBefore;
+        saveIfAsked(after,
+                    QStringLiteral("cold-at-scale-%1-%2")
+                        .arg(schemeSwitch ? QStringLiteral("scheme") : QStringLiteral("move"))
+                        .arg(ratio));
+        frame.reset();
+        window.reset();
+        state.ResumeTiming();
+    }
+    state.counters["pieces"] = builtPieces;
+    state.SetLabel(
+        QStringLiteral("%1 at %2")
+            .arg(schemeSwitch ? QStringLiteral("scheme switch") : QStringLiteral("scale change"))
+            .arg(ratio)
+            .toStdString());
+}
+BENCHMARK(BM_ColdAtScale)
+    ->ArgNames({"scheme", "ratio"})
+    ->ArgsProduct({{0, 1}, {125, 150, 175, 200, 250, 300}})
+    ->Unit(benchmark::kMicrosecond)
+    ->MeasureProcessCPUTime();
 
 // A switch between schemes already built (the theme is a lookup, the
 // window is recoloured and its decorations marked for update), through the

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the application, its component and the screenshot tool, and renders
 # every window in each colour scheme, active and inactive, at scale 1 and 2
-# into docs/screenshots/ (on the offscreen platform: no display needed).
+# into docs/screenshots/, and the captions at every scale from 1 to 3, beside
+# the nearest-neighbour result, into docs/scales/ (on the offscreen platform:
+# no display needed).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -16,3 +18,7 @@ rm -f "$out"/*.png
 for scale in 1 2; do
   "$build"/bin/tavrel-screenshots "$out" "$scale"
 done
+scales=docs/scales
+mkdir -p "$scales"
+rm -f "$scales"/*.png
+"$build"/bin/tavrel-screenshots --scales "$scales"

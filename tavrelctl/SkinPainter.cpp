@@ -11,13 +11,23 @@ SkinPainter::SkinPainter(QWidget *widget) : m_painter(widget)
 {
     // The painter's own scale is the ratio of the device it really paints
     // on, which differs from the widget's screen when rendering into an image.
-    m_ratio = m_painter.deviceTransform().m11();
+    const QTransform toDevice = m_painter.deviceTransform();
+    m_ratio = toDevice.m11();
     if (m_ratio <= 0.0)
         m_ratio = widget->devicePixelRatioF();
-    m_deviceRect = QRect(0, 0, qCeil(widget->width() * m_ratio - 0.001),
-                         qCeil(widget->height() * m_ratio - 0.001));
+    // At a fractional ratio a widget's edges fall between device pixels (a
+    // border at logical x 306 starts at device 382.5). The pieces are laid
+    // out from the device pixels its edges round to, so that the widget
+    // beside it starts where this one ends and the window's last device
+    // column is this widget's last, instead of the pieces being pushed half
+    // a pixel out of the window.
+    const qreal x0 = toDevice.dx(), y0 = toDevice.dy();
+    const int left = qRound(x0), top = qRound(y0);
+    m_deviceRect = QRect(0, 0, qRound(x0 + widget->width() * m_ratio) - left,
+                         qRound(y0 + widget->height() * m_ratio) - top);
     m_painter.save();
     m_painter.scale(1.0 / m_ratio, 1.0 / m_ratio);
+    m_painter.translate(left - x0, top - y0);
 }
 
 SkinPainter::~SkinPainter()
@@ -29,7 +39,7 @@ void SkinPainter::drawPiece(const SkinTheme &theme, const QRect &source, const Q
 {
     if (target.isEmpty())
         return;
-    m_painter.drawPixmap(target.topLeft(), theme.devicePiece(source, target.size()));
+    m_painter.drawPixmap(target.topLeft(), theme.devicePiece(source, target.size(), m_ratio));
 }
 
 void SkinPainter::drawTiled(const SkinTheme &theme, const QRect &source, const QRect &target,
@@ -37,14 +47,15 @@ void SkinPainter::drawTiled(const SkinTheme &theme, const QRect &source, const Q
 {
     if (target.isEmpty() || tile.isEmpty())
         return;
-    m_painter.drawTiledPixmap(target, theme.devicePiece(source, tile));
+    m_painter.drawTiledPixmap(target, theme.devicePiece(source, tile, m_ratio));
 }
 
 void SkinPainter::drawStretched(const SkinTheme &theme, const QRect &source, const QRect &target)
 {
     if (target.isEmpty())
         return;
-    const QPixmap piece = theme.devicePiece(source, QSize(device(source.width()), target.height()));
+    const QPixmap piece =
+        theme.devicePiece(source, QSize(device(source.width()), target.height()), m_ratio);
     m_painter.drawPixmap(target, piece, piece.rect());
 }
 

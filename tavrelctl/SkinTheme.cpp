@@ -2,12 +2,16 @@
 
 #include <QPalette>
 
+#include <algorithm>
+
+#include "PixelArtScaler.h"
 #include "SkinScheme.h"
 
 namespace tavrelctl {
 
 namespace {
 int s_buildCount = 0;
+int s_pieceBuildCount = 0;
 
 quint64 packRect(const QRect &r)
 {
@@ -17,7 +21,8 @@ quint64 packRect(const QRect &r)
 } // namespace
 
 SkinTheme::SkinTheme(const QImage &picture, const SkinLayout &layout, int scheme)
-    : m_scheme(scheme), m_layout(layout)
+    : m_scheme(scheme), m_layout(layout),
+      m_nearest(qEnvironmentVariable("TAVREL_SKIN_SCALER") == QLatin1String("nearest"))
 {
     ++s_buildCount;
     QImage recoloured = picture;
@@ -33,6 +38,11 @@ SkinTheme::SkinTheme(const QImage &picture, const SkinLayout &layout, int scheme
 int SkinTheme::buildCount()
 {
     return s_buildCount;
+}
+
+int SkinTheme::pieceBuildCount()
+{
+    return s_pieceBuildCount;
 }
 
 QColor SkinTheme::swatch(SkinLayout::Swatch swatch) const
@@ -51,21 +61,64 @@ QRect SkinTheme::captionSource(SkinLayout::Look look, SkinLayout::BandPart part,
     return cell;
 }
 
-QPixmap SkinTheme::devicePiece(const QRect &source, const QSize &deviceSize) const
+QPixmap SkinTheme::devicePiece(const QRect &source, const QSize &deviceSize, qreal ratio) const
 {
     if (source.isEmpty() || deviceSize.isEmpty())
         return QPixmap();
-    const std::pair<quint64, quint64> key{packRect(source), (quint64(deviceSize.width()) << 32) |
-                                                                quint64(deviceSize.height())};
+    const quint64 ratioKey = ratio > 0 ? quint64(qRound(ratio * 1024)) & 0xffff : 0;
+    const std::pair<quint64, quint64> key{
+        packRect(source), (ratioKey << 48) | (quint64(quint16(deviceSize.width())) << 24) |
+                              quint64(quint16(deviceSize.height()))};
     auto it = m_pieces.constFind(key);
     if (it != m_pieces.constEnd())
         return *it;
+    ++s_pieceBuildCount;
     QImage piece = m_image.copy(source);
-    if (piece.size() != deviceSize)
+    if (piece.size() != deviceSize && m_nearest) {
         piece = piece.scaled(deviceSize, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    } else if (piece.size() != deviceSize) {
+        PixelArtScaler::AxisHints rows = PixelArtScaler::rowHints(piece);
+        for (const QRect &neighbour : rowNeighbours(source))
+            rows = rows.united(PixelArtScaler::rowHints(m_image.copy(neighbour)));
+        piece = PixelArtScaler::scale(piece, deviceSize, PixelArtScaler::columnHints(piece), rows,
+                                      ratio);
+    }
     const QPixmap pixmap = QPixmap::fromImage(piece);
     m_pieces.insert(key, pixmap);
     return pixmap;
+}
+
+QList<QRect> SkinTheme::rowNeighbours(const QRect &source) const
+{
+    QList<QRect> cells;
+    for (bool tall : {true, false}) {
+        for (SkinLayout::Look look : {SkinLayout::Active, SkinLayout::Inactive}) {
+            for (SkinLayout::BandPart part :
+                 {SkinLayout::LeftEnd, SkinLayout::Middle, SkinLayout::RightEnd})
+                cells.append(m_layout.captionCell(tall, look, part));
+            if (std::any_of(cells.cbegin(), cells.cend(),
+                            [&](const QRect &c) { return c.contains(source); }))
+                break;
+            cells.clear();
+        }
+        if (!cells.isEmpty())
+            break;
+    }
+    if (cells.isEmpty()) {
+        for (int look = 0; look < 2 && cells.isEmpty(); ++look) {
+            for (int t = 0; t < SkinLayout::TilesPerLook; ++t)
+                cells.append(m_layout.frameTile(look * SkinLayout::TilesPerLook + t));
+            if (std::none_of(cells.cbegin(), cells.cend(),
+                             [&](const QRect &c) { return c.contains(source); }))
+                cells.clear();
+        }
+    }
+    QList<QRect> rows;
+    for (const QRect &cell : cells) {
+        if (!cell.contains(source))
+            rows.append(QRect(cell.left(), source.top(), cell.width(), source.height()));
+    }
+    return rows;
 }
 
 const QPalette &SkinTheme::controlPalette() const

@@ -38,18 +38,33 @@ public:
     QRect captionSource(SkinLayout::Look look, SkinLayout::BandPart part, int height) const;
 
     // `source` (a rectangle of the picture) scaled to exactly `deviceSize`
-    // device pixels by repeating whole pixels, so that one-pixel lines stay
-    // one or more whole device pixels and never blur. Cached.
-    QPixmap devicePiece(const QRect &source, const QSize &deviceSize) const;
+    // device pixels for device pixel ratio `ratio` (which sets how wide a
+    // one-pixel line gets; 0: from the sizes) by PixelArtScaler: straight
+    // lines on whole device pixels, round shapes smooth. Built once per
+    // size and ratio and shared by every window, so a new device pixel
+    // ratio builds only its own pieces.
+    QPixmap devicePiece(const QRect &source, const QSize &deviceSize, qreal ratio = 0) const;
 
     // How many themes this process has built (each costs one palette pass
     // and one conversion of the picture).
     static int buildCount();
+    // How many scaled pieces this process has built.
+    static int pieceBuildCount();
 
 private:
+    // Rows of the picture whose horizontal edges `source` must share with
+    // the pieces drawn beside it (the three cells of a caption band, the
+    // tiles of a frame look), so that their rows meet at the same device
+    // rows.
+    QList<QRect> rowNeighbours(const QRect &source) const;
+
     const int m_scheme;
     const SkinLayout m_layout;
+    // TAVREL_SKIN_SCALER=nearest: repeat whole pixels instead (for
+    // comparison pictures).
+    const bool m_nearest;
     QImage m_image;
+    // Keyed by source rectangle, and device size with the ratio in 1/1024.
     mutable QHash<std::pair<quint64, quint64>, QPixmap> m_pieces;
     mutable std::optional<QPalette> m_palette;
 };

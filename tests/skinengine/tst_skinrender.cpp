@@ -11,13 +11,18 @@
 #include <QDir>
 #include <QSet>
 #include <QTest>
+#include <QtMath>
+
+#include <cmath>
 
 using namespace skintest;
 
-// The skin as drawn: schemes look different, the frame is built from whole
-// device pixels of the picture's own colours at every scale, and the pieces
-// are built once per process. Run once per device pixel ratio
-// (QT_SCALE_FACTOR). With TAVREL_RENDER_DIR set, the renders are saved there.
+// The skin as drawn: schemes look different, the frame's lines are whole
+// device pixels and its pieces meet and tile without a seam at every scale,
+// the caption buttons come out round, symmetric and centred, and the pieces
+// are built once per process and scale. Run once per device pixel ratio
+// (QT_SCALE_FACTOR), and rendered into images of the ratios from 1 to 3 in
+// quarters. With TAVREL_RENDER_DIR set, the renders are saved there.
 class TestSkinRender : public QObject
 {
     Q_OBJECT
@@ -28,14 +33,17 @@ private slots:
     void activeAndInactiveDiffer();
     void frameIsCrispWithoutSeams_data();
     void frameIsCrispWithoutSeams();
+    void captionButtonsAreRoundAndCentred_data();
+    void captionButtonsAreRoundAndCentred();
     void piecesAreBuiltOncePerProcess();
     void otherPictureGivesOtherLook();
 
 private:
     // `imageRatio` > 0: rendered into an image of that device pixel ratio
-    // instead of grabbed at the screen's.
+    // instead of grabbed at the screen's. `buttons`: the caption buttons'
+    // rectangles in the window (logical pixels).
     QImage renderWindow(WindowKind kind, int scheme, bool active, const QByteArray &bitmap = {},
-                        qreal imageRatio = 0);
+                        qreal imageRatio = 0, QList<QRect> *buttons = nullptr);
     void save(const QImage &image, const QString &name);
 };
 
@@ -47,7 +55,8 @@ void TestSkinRender::initTestCase()
 }
 
 QImage TestSkinRender::renderWindow(WindowKind kind, int scheme, bool active,
-                                    const QByteArray &bitmap, qreal imageRatio)
+                                    const QByteArray &bitmap, qreal imageRatio,
+                                    QList<QRect> *buttons)
 {
     std::unique_ptr<QWidget> window(createWindow(kind));
     std::unique_ptr<QWidget> other;
@@ -72,6 +81,14 @@ QImage TestSkinRender::renderWindow(WindowKind kind, int scheme, bool active,
             return QImage();
     }
     QCoreApplication::processEvents();
+    if (buttons) {
+        for (const char *name :
+             {"tavrelskin_minimize", "tavrelskin_maximize", "tavrelskin_close"}) {
+            const auto *button = window->findChild<QWidget *>(QLatin1String(name));
+            if (button && button->isVisible())
+                buttons->append(QRect(button->mapTo(window.get(), QPoint()), button->size()));
+        }
+    }
     QImage image;
     if (imageRatio > 0) {
         image = QImage(window->size() * imageRatio, QImage::Format_ARGB32_Premultiplied);
@@ -155,14 +172,38 @@ void TestSkinRender::frameIsCrispWithoutSeams_data()
     QTest::newRow("fixed dialog, light blue") << int(WindowKind::FixedDialog) << 1 << 0.0;
     QTest::newRow("sizable, dark blue") << int(WindowKind::Sizable) << 2 << 0.0;
     QTest::newRow("menu window, green") << int(WindowKind::MenuWindow) << 3 << 0.0;
-    // Rendering into an image of another ratio than the screen's.
-    for (qreal ratio : {1.25, 1.5, 2.0, 3.0}) {
+    // Rendering into an image of another ratio than the screen's: every
+    // quarter from 1 to 3, and three a platform may report (1.04 is a
+    // 100 dpi screen).
+    for (qreal ratio : {1.0, 1.25, 1.5, 1.75, 2.0, 2.25, 2.5, 2.75, 3.0, 1.04, 1.1, 1.4}) {
         QTest::addRow("fixed dialog into an image at %g", ratio)
             << int(WindowKind::FixedDialog) << 1 << ratio;
         QTest::addRow("sizable into an image at %g", ratio)
             << int(WindowKind::Sizable) << 3 << ratio;
     }
 }
+
+namespace {
+int luma(QRgb c)
+{
+    return (299 * qRed(c) + 587 * qGreen(c) + 114 * qBlue(c)) / 1000;
+}
+
+// Device pixels from `from` in steps of `step` that keep within 10 levels of
+// the first one's colour (a line, dithered by a few levels at most).
+int lineWidthAt(const QImage &image, QPoint from, QPoint step)
+{
+    const QColor line = image.pixel(from);
+    int width = 0;
+    for (QPoint p = from; image.rect().contains(p); p += step, ++width) {
+        const QColor c = image.pixel(p);
+        if (qAbs(c.red() - line.red()) > 10 || qAbs(c.green() - line.green()) > 10 ||
+            qAbs(c.blue() - line.blue()) > 10)
+            break;
+    }
+    return width;
+}
+} // namespace
 
 void TestSkinRender::frameIsCrispWithoutSeams()
 {
@@ -172,57 +213,294 @@ void TestSkinRender::frameIsCrispWithoutSeams()
     const QImage image = renderWindow(WindowKind(kind), scheme, true, {}, imageRatio)
                              .convertToFormat(QImage::Format_RGB32);
     QVERIFY(!image.isNull());
-    std::shared_ptr<const tavrelctl::SkinPicture> picture;
-    QVERIFY(tavrelctl::SkinPicture::fromImage(
-        QImage::fromData(realPictureFile(), "BMP").convertToFormat(QImage::Format_Indexed8),
-        &picture));
-    QSet<QRgb> own;
-    // The colours of the frame's pieces (caption bands, tiles, glyphs); not
-    // the swatches, whose black would hide an unpainted gap.
-    const QImage pieces = picture->theme(scheme).image();
-    const int piecesBottom = picture->layout().swatchCell(0).top() - 1;
-    for (int y = 0; y < piecesBottom; ++y)
-        for (int x = 0; x < pieces.width(); ++x)
-            own.insert(pieces.pixel(x, y) | 0xff000000);
-
+    if (imageRatio > 0)
+        save(image,
+             QStringLiteral("engine-frame-%1-%2").arg(kindName(WindowKind(kind))).arg(imageRatio));
     const qreal dpr = image.devicePixelRatio();
     const int w = image.width(), h = image.height();
+    auto device = [dpr](qreal logical) { return qRound(logical * dpr); };
     const int border = int(6 * dpr); // whole device pixels fully inside a border
-    const int caption = int(25 * dpr);
-    auto check = [&](int x, int y, const char *where) {
-        const QRgb c = image.pixel(x, y) | 0xff000000;
-        if (own.contains(c))
-            return true;
-        QTest::qFail(qPrintable(QStringLiteral("%1 at device (%2, %3): %4 is no colour of the "
-                                               "picture (blurred or a seam)")
-                                    .arg(QLatin1String(where))
-                                    .arg(x)
-                                    .arg(y)
-                                    .arg(QColor(c).name())),
-                     __FILE__, __LINE__);
-        return false;
+    const int caption = qCeil(25 * dpr);
+    auto describe = [](const char *what, int x, int y, QRgb c) {
+        return qPrintable(QStringLiteral("%1 at device (%2, %3): %4")
+                              .arg(QLatin1String(what))
+                              .arg(x)
+                              .arg(y)
+                              .arg(QColor(c).name()));
     };
+
+    // Nothing left unpainted (the image was black): the borders, and the
+    // caption's rows above and below its text and buttons.
+    QList<int> captionRows;
+    for (int y = 0; y < int(3 * dpr); ++y)
+        captionRows << y;
+    for (int y = qCeil(21 * dpr); y < int(25 * dpr); ++y)
+        captionRows << y;
+    auto unpainted = [&](int x, int y) { return luma(image.pixel(x, y)) < 8; };
     for (int y = caption + 1; y < h; ++y) {
         for (int x = 0; x < border; ++x) {
-            if (!check(x, y, "left border") || !check(w - 1 - x, y, "right border"))
-                return;
+            QVERIFY2(!unpainted(x, y), describe("gap in the left border", x, y, image.pixel(x, y)));
+            QVERIFY2(!unpainted(w - 1 - x, y),
+                     describe("gap in the right border", w - 1 - x, y, image.pixel(w - 1 - x, y)));
         }
     }
     for (int y = h - border; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            if (!check(x, y, "bottom border"))
-                return;
-    // The caption's top rows are above its text and buttons.
-    for (int y = 0; y < int(3 * dpr); ++y)
+            QVERIFY2(!unpainted(x, y),
+                     describe("gap in the bottom border", x, y, image.pixel(x, y)));
+    for (int y : captionRows)
         for (int x = 0; x < w; ++x)
-            if (!check(x, y, "caption"))
-                return;
-    // The outermost device column is the frame line all along (dithered by
-    // a few levels at most).
-    const QColor line = QColor(image.pixel(0, h / 2));
+            QVERIFY2(!unpainted(x, y), describe("gap in the caption", x, y, image.pixel(x, y)));
+
+    // The outer frame line is one whole line of device pixels on every
+    // side: as wide on the left, the right, the bottom and the caption's
+    // top, a whole number of device pixels (half a pixel rounds down), and
+    // the pixel inside it is clearly the lighter bevel, not a blur.
+    const int expectedLine = qMax(1, qCeil(dpr - 0.5));
+    const int midY = (caption + h) / 2, midX = w / 2;
+    const struct
+    {
+        const char *side;
+        QPoint from, step;
+    } sides[] = {{"left", {0, midY}, {1, 0}},
+                 {"right", {w - 1, midY}, {-1, 0}},
+                 {"bottom", {midX, h - 1}, {0, -1}},
+                 {"caption top", {device(4), 0}, {0, 1}}};
+    QStringList widths;
+    for (const auto &side : sides) {
+        const int width = lineWidthAt(image, side.from, side.step);
+        widths << QString::number(width);
+        QVERIFY2(width == expectedLine, qPrintable(QStringLiteral("the %1 frame line is %2 device "
+                                                                  "pixels wide, not %3")
+                                                       .arg(QLatin1String(side.side))
+                                                       .arg(width)
+                                                       .arg(expectedLine)));
+        const QPoint inside = side.from + side.step * width;
+        QVERIFY2(luma(image.pixel(inside)) - luma(image.pixel(side.from)) >= 30,
+                 describe("no clear edge inside the frame line", inside.x(), inside.y(),
+                          image.pixel(inside)));
+    }
+    qInfo("| %.2f | %-12s | frame line left, right, bottom, caption top: %s device pixels |", dpr,
+          qPrintable(kindName(WindowKind(kind))), qPrintable(widths.join(QLatin1String(", "))));
+    // All along the left edge, the outermost device column is the frame line.
+    const QColor line = QColor(image.pixel(0, midY));
     for (int y = caption; y < h; ++y) {
         QVERIFY2(qAbs(QColor(image.pixel(0, y)).lightness() - line.lightness()) <= 8,
                  qPrintable(QStringLiteral("row %1").arg(y)));
+    }
+
+    // Tiled edges repeat without a seam: the side tiles are the same in
+    // every row and the bottom tile in every column, but for a few levels
+    // of dither, so no device row differs from the next by more.
+    constexpr int DitherLevels = 8;
+    for (int x = 0; x < border; ++x) {
+        for (int y = caption + 1; y < h - border; ++y) {
+            for (int column : {x, w - 1 - x}) {
+                QVERIFY2(qAbs(luma(image.pixel(column, y)) - luma(image.pixel(column, y - 1))) <=
+                             DitherLevels,
+                         describe("seam in a side border", column, y, image.pixel(column, y)));
+            }
+        }
+    }
+    for (int y = h - border; y < h; ++y) {
+        for (int x = device(6) + 1; x < w - device(6); ++x) {
+            QVERIFY2(qAbs(luma(image.pixel(x, y)) - luma(image.pixel(x - 1, y))) <= DitherLevels,
+                     describe("seam in the bottom border", x, y, image.pixel(x, y)));
+        }
+    }
+
+    // The caption's left end, tiled middle and right end meet without a
+    // gap or a step: the tab is one colour along each row between its
+    // rounded ends (rows with the tab's outline and shadow included).
+    for (int y : captionRows) {
+        for (int x = device(26) + 1; x < w - device(26); ++x) {
+            QVERIFY2(qAbs(luma(image.pixel(x, y)) - luma(image.pixel(x - 1, y))) <= 12,
+                     describe("step between caption pieces", x, y, image.pixel(x, y)));
+        }
+    }
+}
+
+namespace {
+// A caption button as seen: its disc's outline (the darkest column in each
+// outer third of the middle row, the darkest row in each outer third of the
+// middle column), the disc's centre, and the centre of its glyph (the
+// near-white pixels inside the disc), in pixels of `image` within `r`.
+struct Disc
+{
+    int left = 0, right = 0, top = 0, bottom = 0;
+    double cx = 0, cy = 0;
+    double glyphX = -1, glyphY = -1;
+};
+
+Disc measureDisc(const QImage &image, const QRect &r)
+{
+    auto L = [&](int x, int y) {
+        return luma(image.pixel(qBound(0, x, image.width() - 1), qBound(0, y, image.height() - 1)));
+    };
+    auto darkest = [](int from, int to, auto value) {
+        int best = from;
+        for (int i = from; i <= to; ++i)
+            if (value(i) < value(best))
+                best = i;
+        return best;
+    };
+    Disc d;
+    const int midRow = r.center().y(), midColumn = r.center().x();
+    const int third = r.width() / 3;
+    d.left = darkest(r.left(), r.left() + third, [&](int x) { return L(x, midRow); });
+    d.right = darkest(r.right() - third, r.right(), [&](int x) { return L(x, midRow); });
+    d.top = darkest(r.top(), r.top() + third, [&](int y) { return L(midColumn, y); });
+    d.bottom = darkest(r.bottom() - third, r.bottom(), [&](int y) { return L(midColumn, y); });
+    // Where between pixels the outline's darkest line lies (a parabola
+    // through the darkest pixel and its two neighbours).
+    auto refined = [](int at, auto value) {
+        const double before = value(at - 1), here = value(at), after = value(at + 1);
+        const double curve = before - 2 * here + after;
+        return curve > 0 ? at + qBound(-0.5, (before - after) / (2 * curve), 0.5) : double(at);
+    };
+    auto row = [&](int x) { return L(x, midRow); };
+    auto column = [&](int y) { return L(midColumn, y); };
+    d.cx = (refined(d.left, row) + refined(d.right, row) + 1) / 2.0;
+    d.cy = (refined(d.top, column) + refined(d.bottom, column) + 1) / 2.0;
+    // Brightness above the disc's face, which averaging keeps where it is,
+    // inside the disc's middle (clear of its rim and highlight).
+    const double rx = (d.right - d.left + 1) / 2.0, ry = (d.bottom - d.top + 1) / 2.0;
+    double sum = 0, sx = 0, sy = 0;
+    for (int y = d.top; y <= d.bottom; ++y) {
+        for (int x = d.left; x <= d.right; ++x) {
+            const double u = (x + 0.5 - d.cx) / rx, v = (y + 0.5 - d.cy) / ry;
+            if (u * u + v * v > 0.65 * 0.65)
+                continue;
+            const QRgb c = image.pixel(x, y);
+            const double weight = qMax(0, qMin(qRed(c), qMin(qGreen(c), qBlue(c))) - 120);
+            sum += weight;
+            sx += weight * (x + 0.5);
+            sy += weight * (y + 0.5);
+        }
+    }
+    if (sum > 0) {
+        d.glyphX = sx / sum;
+        d.glyphY = sy / sum;
+    }
+    return d;
+}
+} // namespace
+
+void TestSkinRender::captionButtonsAreRoundAndCentred_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    for (qreal ratio : {1.0, 1.25, 1.5, 1.75, 2.0, 2.25, 2.5, 2.75, 3.0, 1.04, 1.1, 1.4})
+        QTest::addRow("%g", ratio) << ratio;
+    // One line per button: | ratio | button | disc width | glyph x - disc
+    // centre | glyph y - where the picture puts it | worst mirror difference
+    // (levels, within a pixel's shift) | outline softer than the picture by |
+}
+
+// Each button of a sizable window (minimise, maximise, close): its disc's
+// outline closes all round, disc and glyph are left-right symmetric within
+// one device pixel, and the glyph's centre lies within half a device pixel
+// of the disc's.
+void TestSkinRender::captionButtonsAreRoundAndCentred()
+{
+    QFETCH(qreal, ratio);
+    QList<QRect> buttons;
+    const QImage image = renderWindow(WindowKind::Sizable, 1, true, {}, ratio, &buttons)
+                             .convertToFormat(QImage::Format_RGB32);
+    QVERIFY(!image.isNull());
+    QCOMPARE(buttons.size(), 3);
+    save(image, QStringLiteral("engine-buttons-%1").arg(ratio));
+    std::shared_ptr<const tavrelctl::SkinPicture> picture;
+    QVERIFY(tavrelctl::SkinPicture::fromImage(
+        QImage::fromData(realPictureFile(), "BMP").convertToFormat(QImage::Format_Indexed8),
+        &picture));
+    const tavrelctl::SkinTheme &theme = picture->theme(1);
+    const tavrelctl::SkinLayout &layout = picture->layout();
+    using Layout = tavrelctl::SkinLayout;
+    const Layout::Glyph glyphs[] = {Layout::MinimizeGlyph, Layout::MaximizeGlyph,
+                                    Layout::CloseGlyph};
+    constexpr Layout::GlyphState Normal = Layout::Normal;
+    const char *names[] = {"minimise", "maximise", "close"};
+    for (int b = 0; b < buttons.size(); ++b) {
+        const QString name = QLatin1String(names[b]);
+        // The button's device pixels, with a pixel to spare for rounding.
+        const QRect r = QRect(
+            QPoint(qFloor(buttons[b].left() * ratio) - 1, qFloor(buttons[b].top() * ratio) - 1),
+            QPoint(qCeil((buttons[b].right() + 1) * ratio),
+                   qCeil((buttons[b].bottom() + 1) * ratio)));
+        const Disc disc = measureDisc(image, r);
+        const int left = disc.left, right = disc.right, top = disc.top, bottom = disc.bottom;
+        const double cx = disc.cx;
+        auto L = [&](int x, int y) { return luma(image.pixel(x, y)); };
+
+        // Closed ring: on every ray from the centre, the darkest pixel of
+        // the disc's outer part is within 12 levels as dark as on the same
+        // ray in the picture (where a scaled outline broke, or stepped so
+        // that the ray slips between two of its pixels, the ray would meet
+        // the face alone, 20 levels lighter).
+        const Disc drawn = measureDisc(theme.image(), layout.glyphCell(glyphs[b], Normal));
+        auto ringDarkness = [](const QImage &in, const Disc &d, double a) {
+            const double rx = (d.right - d.left + 1) / 2.0, ry = (d.bottom - d.top + 1) / 2.0;
+            int ring = 255;
+            for (double t = 0.6; t < 1.0; t += 0.02)
+                ring = qMin(ring, luma(in.pixel(qFloor(d.cx + t * rx * std::cos(a)),
+                                                qFloor(d.cy + t * ry * std::sin(a)))));
+            return ring;
+        };
+        int softest = -255, leastSymmetric = 0;
+        for (int degrees = 0; degrees < 360; degrees += 5) {
+            const double a = qDegreesToRadians(double(degrees));
+            const int ring = ringDarkness(image, disc, a);
+            const int expected = ringDarkness(theme.image(), drawn, a);
+            softest = qMax(softest, ring - expected);
+            QVERIFY2(ring <= expected + 12,
+                     qPrintable(QStringLiteral("%1: the disc's outline is open at %2 degrees "
+                                               "(darkest %3, %4 in the picture)")
+                                    .arg(name)
+                                    .arg(degrees)
+                                    .arg(ring)
+                                    .arg(expected)));
+        }
+
+        // Mirror symmetry about the disc's centre, within one device pixel.
+        for (int y = top; y <= bottom; ++y) {
+            for (int x = left; x < cx; ++x) {
+                const int mirrored = left + right - x;
+                int best = 255;
+                for (int shift : {-1, 0, 1})
+                    best = qMin(best, qAbs(L(x, y) - L(mirrored + shift, y)));
+                leastSymmetric = qMax(leastSymmetric, best);
+                QVERIFY2(best <= 24, qPrintable(QStringLiteral("%1: device (%2, %3) and its "
+                                                               "mirror (%4, %3) differ by %5")
+                                                    .arg(name)
+                                                    .arg(x)
+                                                    .arg(y)
+                                                    .arg(mirrored)
+                                                    .arg(best)));
+            }
+        }
+
+        // The glyph, the near-white pixels inside the disc, centred in it
+        // across within half a device pixel; down, where the picture puts it
+        // in the button (the dash sits a little high there), within half a
+        // device pixel.
+        QVERIFY2(disc.glyphX > 0, qPrintable(name + QStringLiteral(": no glyph")));
+        QVERIFY2(qAbs(disc.glyphX - cx) <= 0.5,
+                 qPrintable(QStringLiteral("%1: glyph centre x %2, disc centre x %3")
+                                .arg(name)
+                                .arg(disc.glyphX)
+                                .arg(cx)));
+        const QRect cell = layout.glyphCell(glyphs[b], Normal);
+        const int buttonTop = qRound(buttons[b].top() * ratio);
+        const int buttonHeight = qRound((buttons[b].bottom() + 1) * ratio) - buttonTop;
+        const double expectedY =
+            buttonTop + (drawn.glyphY - cell.top()) * buttonHeight / cell.height();
+        QVERIFY2(qAbs(disc.glyphY - expectedY) <= 0.5,
+                 qPrintable(QStringLiteral("%1: glyph centre y %2, %3 in the picture scaled")
+                                .arg(name)
+                                .arg(disc.glyphY)
+                                .arg(expectedY)));
+        qInfo("| %.2f | %-8s | %2d | %+.2f | %+.2f | %3d | %+3d |", ratio, qPrintable(name),
+              right - left + 1, disc.glyphX - cx, disc.glyphY - expectedY, leastSymmetric, softest);
     }
 }
 
@@ -232,6 +510,20 @@ void TestSkinRender::piecesAreBuiltOncePerProcess()
     const int built = tavrelctl::SkinTheme::buildCount();
     renderWindow(WindowKind::Sizable, 2, true);
     renderWindow(WindowKind::FixedDialog, 2, false);
+    QCOMPARE(tavrelctl::SkinTheme::buildCount(), built);
+
+    // A window moved to a screen of another scale: its pieces are built for
+    // that scale once, and the scale it left keeps its own.
+    renderWindow(WindowKind::Sizable, 2, true, {}, 1.75);
+    const int pieces = tavrelctl::SkinTheme::pieceBuildCount();
+    renderWindow(WindowKind::Sizable, 2, true, {}, 1.75);
+    QCOMPARE(tavrelctl::SkinTheme::pieceBuildCount(), pieces);
+    renderWindow(WindowKind::Sizable, 2, true, {}, 2.25);
+    const int rebuilt = tavrelctl::SkinTheme::pieceBuildCount() - pieces;
+    QVERIFY2(rebuilt > 0, "no pieces built for the new scale");
+    renderWindow(WindowKind::Sizable, 2, true, {}, 1.75);
+    renderWindow(WindowKind::Sizable, 2, true, {}, 2.25);
+    QCOMPARE(tavrelctl::SkinTheme::pieceBuildCount(), pieces + rebuilt);
     QCOMPARE(tavrelctl::SkinTheme::buildCount(), built);
 
     // Two windows with the same picture share one decoded picture.
