@@ -122,9 +122,7 @@ void SkinCaptionButton::paintEvent(QPaintEvent *)
     const SkinTheme &theme = m_frame->theme();
     const SkinLayout &layout = theme.layout();
     const SkinLayout::GlyphState state = glyphState();
-    const QRect logical = glyphRect();
-    const QRect target(painter.device(logical.x()), painter.device(logical.y()),
-                       painter.device(logical.width()), painter.device(logical.height()));
+    const QRect target = painter.deviceRect(glyphRect());
     painter.drawPiece(theme, layout.glyphCell(glyph(), state), target);
     if (state == SkinLayout::Pressed && layout.pressedIsShadedHot()) {
         // The hot disc pushed in: a darker shade over the disc only, so the

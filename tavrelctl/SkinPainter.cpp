@@ -21,13 +21,20 @@ SkinPainter::SkinPainter(QWidget *widget) : m_painter(widget)
     // beside it starts where this one ends and the window's last device
     // column is this widget's last, instead of the pieces being pushed half
     // a pixel out of the window.
-    const qreal x0 = toDevice.dx(), y0 = toDevice.dy();
-    const int left = qRound(x0), top = qRound(y0);
-    m_deviceRect = QRect(0, 0, qRound(x0 + widget->width() * m_ratio) - left,
-                         qRound(y0 + widget->height() * m_ratio) - top);
+    m_origin = QPointF(toDevice.dx(), toDevice.dy());
+    m_deviceRect = deviceRect(widget->rect());
     m_painter.save();
     m_painter.scale(1.0 / m_ratio, 1.0 / m_ratio);
-    m_painter.translate(left - x0, top - y0);
+    m_painter.translate(qRound(m_origin.x()) - m_origin.x(), qRound(m_origin.y()) - m_origin.y());
+}
+
+QRect SkinPainter::deviceRect(const QRect &logical) const
+{
+    const int left = qRound(m_origin.x()), top = qRound(m_origin.y());
+    auto x = [&](int lx) { return qRound(m_origin.x() + lx * m_ratio) - left; };
+    auto y = [&](int ly) { return qRound(m_origin.y() + ly * m_ratio) - top; };
+    return QRect(QPoint(x(logical.left()), y(logical.top())),
+                 QPoint(x(logical.right() + 1) - 1, y(logical.bottom() + 1) - 1));
 }
 
 SkinPainter::~SkinPainter()

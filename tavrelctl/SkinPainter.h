@@ -25,6 +25,9 @@ public:
     QPainter *painter() { return &m_painter; }
     // Device pixels of the whole widget.
     QRect deviceRect() const { return m_deviceRect; }
+    // A logical rectangle of the widget in device pixels, its edges rounded
+    // as the widget's own are, so that it lines up with deviceRect().
+    QRect deviceRect(const QRect &logical) const;
     // A logical length or position in device pixels.
     int device(qreal logical) const { return qRound(logical * m_ratio); }
 
@@ -42,6 +45,7 @@ public:
 private:
     QPainter m_painter;
     qreal m_ratio = 1.0;
+    QPointF m_origin; // the widget's top-left in device coordinates
     QRect m_deviceRect;
 };
 

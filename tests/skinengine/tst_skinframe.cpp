@@ -1106,8 +1106,18 @@ void TestSkinFrame::windowMenuItems()
         QTRY_VERIFY(!m_window->isMaximized());
     }
     if (enabled.contains(QStringLiteral("Minimize"))) {
+        QSignalSpy states(m_window->windowHandle(), &QWindow::windowStateChanged);
         trigger(tavrelctl::SkinWindowMenu::Minimize);
-        QTRY_VERIFY(m_window->isMinimized());
+        if (onWayland()) {
+            // The compositor's answer to the restore above may still be on
+            // its way and puts the window back to normal: there the request
+            // to minimise is what can be seen.
+            QVERIFY(std::any_of(states.cbegin(), states.cend(), [](const QList<QVariant> &args) {
+                return args.at(0).value<Qt::WindowState>() == Qt::WindowMinimized;
+            }));
+        } else {
+            QTRY_VERIFY(m_window->isMinimized());
+        }
         m_window->showNormal();
     }
     trigger(tavrelctl::SkinWindowMenu::Close);
