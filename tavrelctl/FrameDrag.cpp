@@ -2,6 +2,9 @@
 
 #include "FrameRequests.h"
 
+#include <QGuiApplication>
+#include <QStyleHints>
+
 namespace tavrelctl {
 
 Qt::Edges FrameDrag::edgesAt(const QPoint &pos, const QSize &size, const QMargins &band, int grip)
@@ -52,16 +55,24 @@ void FrameDrag::press(QWidget *window, Qt::Edges edges, const QPoint &globalPos)
     m_window = window;
     m_edges = edges;
     m_following = false;
+    m_pressed = window != nullptr;
+    m_pressGlobal = globalPos;
+}
+
+void FrameDrag::start(const QPoint &globalPos)
+{
+    m_pressed = false;
+    QWidget *window = m_window;
     if (!window)
         return;
     const bool started =
-        edges ? FrameRequests::startResize(window, edges) : FrameRequests::startMove(window);
+        m_edges ? FrameRequests::startResize(window, m_edges) : FrameRequests::startMove(window);
     if (started)
         return;
     m_following = true;
-    m_pressGlobal = globalPos;
     m_startGeometry = window->geometry();
     m_startPos = window->pos();
+    moveTo(globalPos);
 }
 
 void FrameDrag::moveTo(const QPoint &globalPos)
@@ -95,11 +106,24 @@ void FrameDrag::moveTo(const QPoint &globalPos)
 
 void FrameDrag::release()
 {
+    m_pressed = false;
     m_following = false;
 }
 
-void FrameDrag::track(QWidget *frameWidget, const QPoint &globalPos, Qt::Edges edgesUnderMouse)
+void FrameDrag::track(QWidget *frameWidget, const QPoint &globalPos, Qt::Edges edgesUnderMouse,
+                      bool buttonHeld)
 {
+    if ((m_pressed || m_following) && !buttonHeld) {
+        // The release went elsewhere (to a window system that took the
+        // pointer, say): nothing is in progress any more.
+        release();
+    }
+    if (m_pressed) {
+        const int distance = QGuiApplication::styleHints()->startDragDistance();
+        if ((globalPos - m_pressGlobal).manhattanLength() >= distance)
+            start(globalPos);
+        return;
+    }
     if (m_following) {
         moveTo(globalPos);
         return;

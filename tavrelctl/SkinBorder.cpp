@@ -71,7 +71,8 @@ void SkinBorder::mousePressEvent(QMouseEvent *event)
 void SkinBorder::mouseMoveEvent(QMouseEvent *event)
 {
     m_drag.track(this, event->globalPosition().toPoint(),
-                 resizeEdgesAt(event->position().toPoint()));
+                 resizeEdgesAt(event->position().toPoint()),
+                 event->buttons().testFlag(Qt::LeftButton));
 }
 
 void SkinBorder::mouseReleaseEvent(QMouseEvent *event)

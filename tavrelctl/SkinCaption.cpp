@@ -190,7 +190,8 @@ void SkinCaption::mousePressEvent(QMouseEvent *event)
 void SkinCaption::mouseMoveEvent(QMouseEvent *event)
 {
     m_drag.track(this, event->globalPosition().toPoint(),
-                 resizeEdgesAt(event->position().toPoint()));
+                 resizeEdgesAt(event->position().toPoint()),
+                 event->buttons().testFlag(Qt::LeftButton));
 }
 
 void SkinCaption::mouseReleaseEvent(QMouseEvent *event)
