@@ -50,7 +50,7 @@ Qt::CursorShape FrameDrag::cursorFor(Qt::Edges edges)
     return Qt::ArrowCursor;
 }
 
-void FrameDrag::press(QWidget *window, Qt::Edges edges, const QPoint &globalPos)
+void FrameDrag::press(QWidget *window, Qt::Edges edges, const QPointF &globalPos)
 {
     m_window = window;
     m_edges = edges;
@@ -65,8 +65,8 @@ void FrameDrag::start(const QPoint &globalPos)
     QWidget *window = m_window;
     if (!window)
         return;
-    const bool started =
-        m_edges ? FrameRequests::startResize(window, m_edges) : FrameRequests::startMove(window);
+    const bool started = m_edges ? FrameRequests::startResize(window, m_edges, m_pressGlobal)
+                                 : FrameRequests::startMove(window, m_pressGlobal);
     if (started)
         return;
     m_following = true;
@@ -79,7 +79,7 @@ void FrameDrag::moveTo(const QPoint &globalPos)
 {
     if (!m_following || !m_window)
         return;
-    const QPoint delta = globalPos - m_pressGlobal;
+    const QPoint delta = globalPos - m_pressGlobal.toPoint();
     if (!m_edges) {
         m_window->move(m_startPos + delta);
         return;
@@ -120,7 +120,7 @@ void FrameDrag::track(QWidget *frameWidget, const QPoint &globalPos, Qt::Edges e
     }
     if (m_pressed) {
         const int distance = QGuiApplication::styleHints()->startDragDistance();
-        if ((globalPos - m_pressGlobal).manhattanLength() >= distance)
+        if ((globalPos - m_pressGlobal.toPoint()).manhattanLength() >= distance)
             start(globalPos);
         return;
     }

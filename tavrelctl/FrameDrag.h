@@ -2,6 +2,7 @@
 
 #include <QMargins>
 #include <QPoint>
+#include <QPointF>
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
@@ -25,7 +26,7 @@ public:
     static Qt::CursorShape cursorFor(Qt::Edges edges);
 
     // `edges` empty: move the window.
-    void press(QWidget *window, Qt::Edges edges, const QPoint &globalPos);
+    void press(QWidget *window, Qt::Edges edges, const QPointF &globalPos);
     // The mouse moved over `frameWidget`: starts the move or resize of a
     // press once the pointer is far enough from it with `buttonHeld`,
     // follows a drag the platform left to us, or shows the resize cursor
@@ -42,7 +43,7 @@ private:
 
     QPointer<QWidget> m_window;
     Qt::Edges m_edges;
-    QPoint m_pressGlobal;
+    QPointF m_pressGlobal; // fractional at some scales: the window system's pixel
     QRect m_startGeometry;
     QPoint m_startPos;
     bool m_pressed = false;   // a press waits for the pointer to move

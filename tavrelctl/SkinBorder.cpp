@@ -64,7 +64,7 @@ void SkinBorder::mousePressEvent(QMouseEvent *event)
         QWidget::mousePressEvent(event);
         return;
     }
-    m_drag.press(m_frame->window(), edges, event->globalPosition().toPoint());
+    m_drag.press(m_frame->window(), edges, event->globalPosition());
     event->accept();
 }
 

@@ -183,7 +183,7 @@ void SkinCaption::mousePressEvent(QMouseEvent *event)
         return;
     }
     m_drag.press(m_frame->window(), resizeEdgesAt(event->position().toPoint()),
-                 event->globalPosition().toPoint());
+                 event->globalPosition());
     event->accept();
 }
 

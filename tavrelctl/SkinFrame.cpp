@@ -201,12 +201,9 @@ QRect SkinFrame::clientNow() const
 
 QRect SkinFrame::clientToKeep() const
 {
-    // Right after a switch the window system may still be answering it (and
-    // report a place on the way); and a window not moved since the last
-    // switch goes back to where it was before that switch pushed it clear
-    // of the top of the screen.
-    if (!m_asked.isNull() && (m_window->geometry() == m_asked ||
-                              (m_askedAt.isValid() && !m_askedAt.hasExpired(SettleMs))))
+    // A window not moved since the last switch goes back to where it was
+    // before that switch pushed it clear of the top of the screen.
+    if (!m_asked.isNull() && m_window->geometry() == m_asked)
         return m_keptClient;
     return clientNow();
 }
@@ -218,7 +215,6 @@ void SkinFrame::ask(const QRect &geometry, const QRect &client)
     m_window->setGeometry(geometry);
     m_asked = geometry;
     m_keptClient = client;
-    m_askedAt.start();
 }
 
 void SkinFrame::placeSkinned(const QRect &client)

@@ -2,7 +2,6 @@
 
 #include "SkinLayout.h"
 
-#include <QElapsedTimer>
 #include <QMargins>
 #include <QObject>
 #include <QPalette>
@@ -130,14 +129,12 @@ private:
     QList<PaletteRecord> m_palette;
     QPointer<QWidget> m_savedFocus;
     // Placement state, kept across switches.
-    static constexpr int SettleMs = 1500; // how long a window system may take to answer
     static constexpr int RestoreTries = 6;
     static constexpr int RestoreStepMs = 120;
-    QMargins m_nativeFrame;  // the window system's frame, last seen
-    QRect m_asked;           // the geometry the last switch asked for
-    QElapsedTimer m_askedAt; // when
-    QRect m_keptClient;      // the client rectangle that switch kept
-    QRect m_normalClient;    // the client rectangle to restore a maximised window to
+    QMargins m_nativeFrame; // the window system's frame, last seen
+    QRect m_asked;          // the geometry the last switch asked for
+    QRect m_keptClient;     // the client rectangle that switch kept
+    QRect m_normalClient;   // the client rectangle to restore a maximised window to
     bool m_restorePending = false;
     int m_restoreTries = 0;
     bool m_resized = false;
