@@ -595,13 +595,14 @@ void tst_EndToEnd::frameUnderWindowManagers()
     QString fastToggles = QStringLiteral("-"), topEdge = QStringLiteral("-");
     QString instantClick = QStringLiteral("-"), doubleClick = QStringLiteral("-");
     QString captionDrag = QStringLiteral("-"), edgeDrag = QStringLiteral("-");
+    QString maximizedSwitch = QStringLiteral("-");
     const auto line = qScopeGuard([&] {
         while (places.size() < 5)
             places << QStringLiteral("-");
-        qInfo("| %s | x%d | %s | %s | %s | %s | %s | %s | %s |", qPrintable(windowManager), scale,
-              qPrintable(places.join(QStringLiteral(" | "))), qPrintable(fastToggles),
+        qInfo("| %s | x%d | %s | %s | %s | %s | %s | %s | %s | %s |", qPrintable(windowManager),
+              scale, qPrintable(places.join(QStringLiteral(" | "))), qPrintable(fastToggles),
               qPrintable(topEdge), qPrintable(instantClick), qPrintable(doubleClick),
-              qPrintable(captionDrag), qPrintable(edgeDrag));
+              qPrintable(captionDrag), qPrintable(edgeDrag), qPrintable(maximizedSwitch));
     });
 
     QVERIFY(startApplication(testing::applicationPath(), scale));
@@ -639,24 +640,26 @@ void tst_EndToEnd::frameUnderWindowManagers()
     places << describe(start);
 
     // The window system's frame: none while skinned, a title bar without.
-    const auto frameTop = [&]() {
+    const auto frameTopOf = [&](XWindow window) {
         QMargins extents;
-        return x().frameExtents(main, &extents) ? extents.top() : 0;
+        return x().frameExtents(window, &extents) ? extents.top() : 0;
     };
+    const auto frameTop = [&] { return frameTopOf(main); };
     // Where the list box shows once it stays in one place and the frame is
     // the one expected; nothing if that does not happen.
     QString lastSeen;
-    const auto settled = [&](const QPoint &near, bool skinned) -> std::optional<QPoint> {
+    const auto settledMark = [&](const ScreenMark &seen, XWindow window, const QPoint &near,
+                                 bool skinned) -> std::optional<QPoint> {
         std::optional<QPoint> last;
         std::optional<QPoint> found;
         const bool stays = QTest::qWaitFor(
             [&] {
-                const std::optional<QPoint> now = mark.find(x().screenshot(), near, 64 * scale);
-                const int top = frameTop();
+                const std::optional<QPoint> now = seen.find(x().screenshot(), near, 64 * scale);
+                const int top = frameTopOf(window);
                 const bool frameRight = skinned ? top == 0 : top > 0;
                 lastSeen = QStringLiteral("list box %1, window %2, frame top %3")
                                .arg(now ? describe(*now) : QStringLiteral("not found"),
-                                    describe(x().geometry(main)))
+                                    describe(x().geometry(window)))
                                .arg(top);
                 if (now && now == last && frameRight)
                     found = now;
@@ -667,6 +670,9 @@ void tst_EndToEnd::frameUnderWindowManagers()
             },
             WindowTimeout);
         return stays ? found : std::nullopt;
+    };
+    const auto settled = [&](const QPoint &near, bool skinned) {
+        return settledMark(mark, main, near, skinned);
     };
 
     bool skinned = true;
@@ -803,6 +809,89 @@ void tst_EndToEnd::frameUnderWindowManagers()
         resized && grewBy(afterResize.size() - beforeResize.size()),
         qPrintable(QStringLiteral("corner drag by %1 grew %2").arg(describe(growth), edgeDrag)));
     QCOMPARE(afterResize.topLeft(), beforeResize.topLeft());
+
+    // A sizable window switched while maximised stays maximised, and the
+    // restore puts its client area back where it was before the maximise.
+    QProcess probe;
+    x().prepare(&probe);
+    QProcessEnvironment probeEnv = probe.processEnvironment();
+    probeEnv.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
+    probe.setProcessEnvironment(probeEnv);
+    probe.start(QStringLiteral(TAVREL_SKINPROBE), {testing::componentDir()});
+    const auto endProbe = qScopeGuard([&] {
+        probe.kill();
+        probe.waitForFinished(3000);
+    });
+    QVERIFY2(probe.waitForStarted(5000), qPrintable(probe.errorString()));
+    const XWindow probeWindow = waitForWindow(QStringLiteral("Tavrel Probe"));
+    QVERIFY2(probeWindow, probe.readAllStandardError().constData());
+    // Some window managers keep a new window below the active one.
+    QVERIFY(x().activate(probeWindow));
+    QVERIFY(waitForActive(probeWindow));
+    // Its list box: 20,20 in the client area, 120 x 60, inside its border.
+    const QRect probeList(QPoint(6 + 23, 25 + 23) * scale, QSize(114, 54) * scale);
+    ScreenMark probeMark;
+    QVERIFY2(QTest::qWaitFor(
+                 [&] {
+                     const QPoint at = x().geometry(probeWindow).topLeft() + probeList.topLeft();
+                     if (!probeMark.take(x().screenshot(), QRect(at, probeList.size())))
+                         return false;
+                     QTest::qWait(200);
+                     return probeMark.find(x().screenshot(), at, 0).has_value();
+                 },
+                 WindowTimeout),
+             "the probe's list box shows its items");
+    const QPoint probeStart = x().geometry(probeWindow).topLeft() + probeList.topLeft();
+    const auto probeMaximized = [&] {
+        const QStringList states = x().windowStates(probeWindow);
+        return states.contains(QLatin1String("_NET_WM_STATE_MAXIMIZED_VERT")) &&
+               states.contains(QLatin1String("_NET_WM_STATE_MAXIMIZED_HORZ"));
+    };
+    const auto probeGrip = [&] {
+        const QRect g = x().geometry(probeWindow);
+        return g.topLeft() + QPoint(g.width() / 3, 12 * scale);
+    };
+    QStringList maximizedSteps;
+
+    // Skinned, maximised by the caption, skin off, restored.
+    const auto probeStatus = [&] {
+        return QStringLiteral("probe %1 at %2: %3")
+            .arg(probe.state() == QProcess::Running ? QStringLiteral("running")
+                                                    : QStringLiteral("ended"),
+                 describe(x().geometry(probeWindow)),
+                 QString::fromLocal8Bit(probe.readAllStandardError()));
+    };
+    QVERIFY(x().clicks(probeGrip(), 2, 60));
+    QVERIFY2(QTest::qWaitFor(probeMaximized, InputTimeout),
+             qPrintable(QStringLiteral("the probe maximises (%1)").arg(probeStatus())));
+    QTest::qWait(300);
+    probe.write("remove\n");
+    QVERIFY(QTest::qWaitFor([&] { return frameTopOf(probeWindow) > 0; }, InputTimeout));
+    QTest::qWait(500);
+    QVERIFY2(probeMaximized(), "still maximised after the skin goes");
+    probe.write("restore\n");
+    QVERIFY(QTest::qWaitFor([&] { return !probeMaximized(); }, InputTimeout));
+    std::optional<QPoint> back = settledMark(probeMark, probeWindow, probeStart, false);
+    maximizedSteps << (back ? describe(*back - probeStart) : QStringLiteral("lost"));
+    maximizedSwitch = maximizedSteps.join(QStringLiteral(", "));
+    QVERIFY2(back, qPrintable(lastSeen));
+    QCOMPARE(*back, probeStart);
+
+    // Native, maximised, skin on, restored by the skin's caption.
+    probe.write("maximize\n");
+    QVERIFY2(QTest::qWaitFor(probeMaximized, InputTimeout), "the probe maximises");
+    QTest::qWait(300);
+    probe.write("apply\n");
+    QVERIFY(QTest::qWaitFor([&] { return frameTopOf(probeWindow) == 0; }, InputTimeout));
+    QTest::qWait(500);
+    QVERIFY2(probeMaximized(), "still maximised after the skin comes");
+    QVERIFY(x().clicks(probeGrip(), 2, 60));
+    QVERIFY(QTest::qWaitFor([&] { return !probeMaximized(); }, InputTimeout));
+    back = settledMark(probeMark, probeWindow, probeStart, true);
+    maximizedSteps << (back ? describe(*back - probeStart) : QStringLiteral("lost"));
+    maximizedSwitch = maximizedSteps.join(QStringLiteral(", "));
+    QVERIFY2(back, qPrintable(lastSeen));
+    QCOMPARE(*back, probeStart);
 }
 
 QTEST_MAIN(tst_EndToEnd)
