@@ -261,11 +261,12 @@ void SkinFrame::onWindowStateChange(Qt::WindowStates oldState)
     if (!(oldState & full) && (now & full)) {
         // The place to come back to: the window system restores the frame
         // it saw when the window was maximised, which a switch in between
-        // makes wrong.
-        QRect normal = m_window->normalGeometry();
-        if (!normal.isValid())
-            normal = m_window->geometry();
-        m_normalClient = m_applied ? FramePlacement::clientOf(normal, m_frame) : normal;
+        // makes wrong. Qt knows the place when it asked for the maximise
+        // itself; one the window system did alone it restores alone.
+        const QRect normal = m_window->normalGeometry();
+        m_normalClient = !normal.isValid() ? QRect()
+                         : m_applied       ? FramePlacement::clientOf(normal, m_frame)
+                                           : normal;
         m_restorePending = false;
     } else if ((oldState & full) && !(now & full) && m_restorePending) {
         m_restorePending = false;
