@@ -568,6 +568,11 @@ void tst_EndToEnd::frameUnderWindowManagers_data()
 {
     QTest::addColumn<QString>("windowManager");
     QTest::addColumn<int>("scale");
+    // The head of the table the rows print: the list box's place at the
+    // start and after each switch, then the other checks.
+    qInfo("| window manager | scale | start | off | on | off | on | 4 fast switches | top edge | "
+          "instant click | fast double-click | caption drag | corner drag | "
+          "maximised switch, restore |");
     for (const QString &name : e2e::XSession::windowManagers()) {
         for (int scale : {1, 2})
             QTest::newRow(qPrintable(QStringLiteral("%1 x%2").arg(name).arg(scale)))
