@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
   libbenchmark-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth openbox xfwm4 icewm fluxbox dbus-daemon xdotool x11-utils imagemagick

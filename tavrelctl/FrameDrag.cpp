@@ -2,6 +2,9 @@
 
 #include "FrameRequests.h"
 
+#include <QGuiApplication>
+#include <QStyleHints>
+
 namespace tavrelctl {
 
 Qt::Edges FrameDrag::edgesAt(const QPoint &pos, const QSize &size, const QMargins &band, int grip)
@@ -52,31 +55,39 @@ Qt::CursorShape FrameDrag::cursorFor(Qt::Edges edges)
     return Qt::ArrowCursor;
 }
 
-void FrameDrag::press(QWidget *window, Qt::Edges edges, const QPoint &globalPos)
+void FrameDrag::press(QWidget *window, Qt::Edges edges, const QPointF &globalPos)
 {
     m_window = window;
     m_edges = edges;
     m_following = false;
+    m_pressed = window != nullptr;
+    m_pressGlobal = globalPos;
+}
+
+void FrameDrag::start(const QPoint &globalPos)
+{
+    m_pressed = false;
+    QWidget *window = m_window;
     if (!window)
         return;
-    const bool started =
-        edges ? FrameRequests::startResize(window, edges) : FrameRequests::startMove(window);
+    const bool started = m_edges ? FrameRequests::startResize(window, m_edges, m_pressGlobal)
+                                 : FrameRequests::startMove(window, m_pressGlobal);
     // Without a place of its own on the screen (Wayland) a window cannot
     // follow the mouse: moving it would only shift the positions Qt computes
     // for the next mouse events. There the compositor does it or nobody.
     if (started || !FrameRequests::clientPlacesWindows())
         return;
     m_following = true;
-    m_pressGlobal = globalPos;
     m_startGeometry = window->geometry();
     m_startPos = window->pos();
+    moveTo(globalPos);
 }
 
 void FrameDrag::moveTo(const QPoint &globalPos)
 {
     if (!m_following || !m_window)
         return;
-    const QPoint delta = globalPos - m_pressGlobal;
+    const QPoint delta = globalPos - m_pressGlobal.toPoint();
     if (!m_edges) {
         m_window->move(m_startPos + delta);
         return;
@@ -103,11 +114,24 @@ void FrameDrag::moveTo(const QPoint &globalPos)
 
 void FrameDrag::release()
 {
+    m_pressed = false;
     m_following = false;
 }
 
-void FrameDrag::track(QWidget *frameWidget, const QPoint &globalPos, Qt::Edges edgesUnderMouse)
+void FrameDrag::track(QWidget *frameWidget, const QPoint &globalPos, Qt::Edges edgesUnderMouse,
+                      bool buttonHeld)
 {
+    if ((m_pressed || m_following) && !buttonHeld) {
+        // The release went elsewhere (to a window system that took the
+        // pointer, say): nothing is in progress any more.
+        release();
+    }
+    if (m_pressed) {
+        const int distance = QGuiApplication::styleHints()->startDragDistance();
+        if ((globalPos - m_pressGlobal.toPoint()).manhattanLength() >= distance)
+            start(globalPos);
+        return;
+    }
     if (m_following) {
         moveTo(globalPos);
         return;

@@ -19,20 +19,24 @@ FrameRequests::ResizeHook &resizeHook()
 }
 } // namespace
 
-bool FrameRequests::startMove(QWidget *window)
+bool FrameRequests::startMove(QWidget *window, const QPointF &pressGlobal)
 {
     QWindow *handle = window ? window->windowHandle() : nullptr;
     if (!handle)
         return false;
-    return moveHook() ? moveHook()(handle) : handle->startSystemMove();
+    if (moveHook())
+        return moveHook()(handle);
+    return startFromPress(handle, {}, pressGlobal) || handle->startSystemMove();
 }
 
-bool FrameRequests::startResize(QWidget *window, Qt::Edges edges)
+bool FrameRequests::startResize(QWidget *window, Qt::Edges edges, const QPointF &pressGlobal)
 {
     QWindow *handle = window ? window->windowHandle() : nullptr;
     if (!handle || !edges)
         return false;
-    return resizeHook() ? resizeHook()(handle, edges) : handle->startSystemResize(edges);
+    if (resizeHook())
+        return resizeHook()(handle, edges);
+    return startFromPress(handle, edges, pressGlobal) || handle->startSystemResize(edges);
 }
 
 bool FrameRequests::clientPlacesWindows()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointF>
 #include <QtGlobal>
 #include <qnamespace.h>
 
@@ -14,8 +15,11 @@ namespace tavrelctl {
 
 // The one place where the skin asks the window system to move or resize a
 // frameless window interactively (the compositor does the dragging, which is
-// also the only way on Wayland). Tests put hooks in place of the platform
-// calls to see the requests.
+// also the only way on Wayland). The drag is started some way from the press
+// (past the drag distance); where the platform lets us say so, the window
+// system is told where the press was, so the window keeps its place under
+// the pointer. Tests put hooks in place of the platform calls to see the
+// requests.
 class FrameRequests
 {
 public:
@@ -23,9 +27,10 @@ public:
     using ResizeHook = std::function<bool(QWindow *window, Qt::Edges edges)>;
 
     // False when the window has no native window or the platform cannot do
-    // it; the caller then follows the mouse itself.
-    static bool startMove(QWidget *window);
-    static bool startResize(QWidget *window, Qt::Edges edges);
+    // it; the caller then follows the mouse itself. `pressGlobal` is where
+    // the button went down, in global coordinates.
+    static bool startMove(QWidget *window, const QPointF &pressGlobal);
+    static bool startResize(QWidget *window, Qt::Edges edges, const QPointF &pressGlobal);
 
     // Whether the platform lets a client put its window where it wants.
     // Wayland does not: a client knows neither its own nor any other
@@ -36,6 +41,12 @@ public:
 
     static void setHooks(MoveHook move, ResizeHook resize);
     static void resetHooks();
+
+private:
+    // The platform's own request with the press position (FrameRequests_x11.cpp);
+    // false where there is none (FrameRequests_generic.cpp) and Qt's
+    // QWindow::startSystemMove()/startSystemResize() are asked instead.
+    static bool startFromPress(QWindow *window, Qt::Edges edges, const QPointF &pressGlobal);
 };
 
 } // namespace tavrelctl

@@ -67,14 +67,15 @@ void SkinBorder::mousePressEvent(QMouseEvent *event)
         QWidget::mousePressEvent(event);
         return;
     }
-    m_drag.press(m_frame->window(), edges, event->globalPosition().toPoint());
+    m_drag.press(m_frame->window(), edges, event->globalPosition());
     event->accept();
 }
 
 void SkinBorder::mouseMoveEvent(QMouseEvent *event)
 {
     m_drag.track(this, event->globalPosition().toPoint(),
-                 resizeEdgesAt(event->position().toPoint()));
+                 resizeEdgesAt(event->position().toPoint()),
+                 event->buttons().testFlag(Qt::LeftButton));
 }
 
 void SkinBorder::mouseReleaseEvent(QMouseEvent *event)

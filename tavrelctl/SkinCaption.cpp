@@ -238,14 +238,15 @@ void SkinCaption::mousePressEvent(QMouseEvent *event)
         return;
     }
     m_drag.press(m_frame->window(), resizeEdgesAt(event->position().toPoint()),
-                 event->globalPosition().toPoint());
+                 event->globalPosition());
     event->accept();
 }
 
 void SkinCaption::mouseMoveEvent(QMouseEvent *event)
 {
     m_drag.track(this, event->globalPosition().toPoint(),
-                 resizeEdgesAt(event->position().toPoint()));
+                 resizeEdgesAt(event->position().toPoint()),
+                 event->buttons().testFlag(Qt::LeftButton));
 }
 
 void SkinCaption::mouseReleaseEvent(QMouseEvent *event)

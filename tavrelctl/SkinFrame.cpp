@@ -1,6 +1,8 @@
 #include "SkinFrame.h"
 
+#include "FramePlacement.h"
 #include "FrameRequests.h"
+
 #include "SkinBorder.h"
 #include "SkinCaption.h"
 #include "SkinCaptionButton.h"
@@ -10,7 +12,10 @@
 
 #include <QEvent>
 #include <QLayout>
+#include <QScreen>
+#include <QTimer>
 #include <QWindow>
+#include <QWindowStateChangeEvent>
 
 namespace tavrelctl {
 
@@ -135,37 +140,26 @@ void SkinFrame::apply()
     }
     computeMetrics();
     m_savedFocus = m_window->focusWidget();
-    const bool placed = m_window->isVisible() &&
-                        !(m_window->windowState() &
-                          (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) &&
-                        FrameRequests::clientPlacesWindows();
-    // The native frame's size as the window system reports it now; right
-    // after RemoveSkin it may not have reported the new frame yet, and the
-    // frame of the last time stands in.
-    if (const QWindow *handle = m_window->windowHandle()) {
-        const QMargins native = handle->frameMargins();
-        if (!native.isNull() || m_nativeOffset.isNull())
-            m_nativeOffset = QPoint(native.left(), native.top());
-    }
-    const QPoint outerTopLeft = m_window->geometry().topLeft() - m_nativeOffset;
+    const bool placed = isPlaced();
+    // Taken while the native frame is still there: a later RemoveSkin near
+    // the top of the screen needs its height.
+    rememberNativeFrame();
+    const QRect client = placed ? clientToKeep() : QRect();
+    const bool switchedInState = isInFullState();
 
     collectChildren();
     setFrameless(true);
-    growWindow();
+    // The place is asked for after the frame changes: a window manager that
+    // sees the frame go may move the window on its own first.
+    growWindow(client);
     m_savedContentsMargins = m_window->contentsMargins();
     m_window->setContentsMargins(m_savedContentsMargins + m_frame);
     moveChildrenIn();
-    // Placed by its client rectangle: the frame margins the window system
-    // reports change only some time after the frame goes. Where the
-    // compositor places windows (Wayland) only the size changes: weston keeps
-    // the window's outer top-left, so the client area moves by the
-    // difference between the two frames, and nothing a client can ask there
-    // would change that.
-    if (placed)
-        m_window->setGeometry(QRect(outerTopLeft, m_window->size()));
+    m_applied = true;
+    if (switchedInState)
+        m_restorePending = true;
     createHelpers();
     applyPalette();
-    m_applied = true;
     m_active = m_window->isActiveWindow();
     placeHelpers();
     if (m_savedFocus && m_window->focusWidget() != m_savedFocus)
@@ -176,16 +170,11 @@ void SkinFrame::remove()
 {
     if (!m_applied)
         return;
-    m_applied = false;
     m_savedFocus = m_window->focusWidget();
-    // Also for a window skinned before it was first shown (its native frame
-    // still unknown): the client rectangle is then asked for explicitly, so
-    // that the window system and Qt agree on it when the frame comes back.
-    const bool placed = m_window->isVisible() &&
-                        !(m_window->windowState() &
-                          (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) &&
-                        FrameRequests::clientPlacesWindows();
-    const QPoint outerTopLeft = m_window->geometry().topLeft();
+    const bool placed = isPlaced();
+    const QRect client = placed ? clientToKeep() : QRect();
+    const bool switchedInState = isInFullState();
+    m_applied = false;
     for (QWidget *helper :
          {static_cast<QWidget *>(m_caption.data()), static_cast<QWidget *>(m_left.data()),
           static_cast<QWidget *>(m_right.data()), static_cast<QWidget *>(m_bottom.data())}) {
@@ -195,13 +184,136 @@ void SkinFrame::remove()
     restorePalette();
     moveChildrenOut();
     m_window->setContentsMargins(m_savedContentsMargins);
-    shrinkWindow();
     setFrameless(false);
-    // The native frame goes back around the client rectangle where it was.
-    if (placed)
-        m_window->setGeometry(QRect(outerTopLeft + m_nativeOffset, m_window->size()));
+    shrinkWindow(client);
+    if (switchedInState)
+        m_restorePending = true;
     if (m_savedFocus && m_window->focusWidget() != m_savedFocus)
         m_savedFocus->setFocus(Qt::OtherFocusReason);
+}
+
+bool SkinFrame::isInFullState() const
+{
+    return m_window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
+}
+
+bool SkinFrame::isPlaced() const
+{
+    // Where the compositor places windows (Wayland) only the size changes:
+    // weston keeps the window's outer top-left, so the client area moves by
+    // the difference between the two frames, and nothing a client can ask
+    // there would change that.
+    return m_window->isVisible() &&
+           !(m_window->windowState() &
+             (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) &&
+           FrameRequests::clientPlacesWindows();
+}
+
+QRect SkinFrame::availableArea() const
+{
+    const QScreen *screen = m_window->screen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+QRect SkinFrame::clientNow() const
+{
+    const QRect geometry = m_window->geometry();
+    return m_applied ? FramePlacement::clientOf(geometry, m_frame) : geometry;
+}
+
+QRect SkinFrame::clientToKeep() const
+{
+    // A window not moved since the last switch goes back to where it was
+    // before that switch pushed it clear of the top of the screen.
+    if (!m_asked.isNull() && m_window->geometry() == m_asked)
+        return m_keptClient;
+    return clientNow();
+}
+
+void SkinFrame::ask(const QRect &geometry, const QRect &client)
+{
+    // setGeometry() places the client area itself: Qt gives the window
+    // system the position with static gravity, so no frame size is guessed.
+    m_window->setGeometry(geometry);
+    m_asked = geometry;
+    m_keptClient = client;
+}
+
+void SkinFrame::placeSkinned(const QRect &client)
+{
+    ask(FramePlacement::skinned(client, m_frame, availableArea()), client);
+}
+
+void SkinFrame::placeNative(const QRect &client)
+{
+    int nativeTop = m_nativeFrame.top();
+    if (nativeTop <= 0)
+        nativeTop = lastNativeFrame().top();
+    // Never framed natively in this process: the skin's caption stands in
+    // for the title bar the window manager will add.
+    if (nativeTop <= 0)
+        nativeTop = m_frame.top();
+    ask(FramePlacement::native(client, nativeTop, availableArea()), client);
+}
+
+QMargins &SkinFrame::lastNativeFrame()
+{
+    // All top-level windows of a window manager share one frame as a rule.
+    static QMargins margins;
+    return margins;
+}
+
+void SkinFrame::rememberNativeFrame()
+{
+    const QWindow *handle = m_window->windowHandle();
+    if (!handle || !m_window->isVisible() ||
+        m_window->windowFlags().testFlag(Qt::FramelessWindowHint))
+        return;
+    const QMargins native = handle->frameMargins();
+    if (native.top() > 0) {
+        m_nativeFrame = native;
+        lastNativeFrame() = native;
+    }
+}
+
+void SkinFrame::onWindowStateChange(Qt::WindowStates oldState)
+{
+    const Qt::WindowStates full = Qt::WindowMaximized | Qt::WindowFullScreen;
+    const Qt::WindowStates now = m_window->windowState();
+    if (!(oldState & full) && (now & full)) {
+        // The place to come back to: the window system restores the frame
+        // it saw when the window was maximised, which a switch in between
+        // makes wrong. Qt knows the place when it asked for the maximise
+        // itself; one the window system did alone it restores alone.
+        const QRect normal = m_window->normalGeometry();
+        m_normalClient = !normal.isValid() ? QRect()
+                         : m_applied       ? FramePlacement::clientOf(normal, m_frame)
+                                           : normal;
+        m_restorePending = false;
+    } else if ((oldState & full) && !(now & full) && m_restorePending) {
+        m_restorePending = false;
+        m_restoreTries = 0;
+        restoreNormal();
+    }
+    if (m_applied && m_caption)
+        m_caption->updateButtons();
+}
+
+void SkinFrame::restoreNormal()
+{
+    if (!m_normalClient.isValid() || !isPlaced())
+        return;
+    const QRect target =
+        m_applied
+            ? FramePlacement::skinned(m_normalClient, m_frame, availableArea())
+            : FramePlacement::native(m_normalClient, qMax(0, m_nativeFrame.top()), availableArea());
+    if (m_window->geometry() != target || m_restoreTries == 0)
+        ask(target, m_normalClient);
+    // The window manager answers the restore with the frame it saved, some
+    // time after the state changed: the place is asked for again until it
+    // holds.
+    if (++m_restoreTries < RestoreTries)
+        QTimer::singleShot(RestoreStepMs, this, &SkinFrame::restoreNormal);
 }
 
 void SkinFrame::setScheme(int scheme)
@@ -228,12 +340,16 @@ void SkinFrame::setFrameless(bool frameless)
         handle->setFlags(flags);
 }
 
-void SkinFrame::growWindow()
+void SkinFrame::growWindow(const QRect &client)
 {
     m_resized = m_minChanged = m_maxChanged = false;
     QLayout *layout = m_window->layout();
-    if (layout && layout->sizeConstraint() == QLayout::SetFixedSize)
-        return; // the layout sizes the window, contents margins included
+    if (layout && layout->sizeConstraint() == QLayout::SetFixedSize) {
+        // The layout sizes the window, contents margins included.
+        if (client.isValid())
+            placeSkinned(client);
+        return;
+    }
     const QSize extra = marginsSize(m_frame);
     m_sizeBefore = m_window->size();
 
@@ -247,6 +363,13 @@ void SkinFrame::growWindow()
         m_window->setMaximumSize(max);
         m_maxAfter = m_window->maximumSize();
         m_maxChanged = true;
+    }
+
+    // Placed between the two limits: its new size lies within both.
+    if (client.isValid()) {
+        placeSkinned(client);
+        m_sizeAfter = m_window->size();
+        m_resized = true;
     }
 
     // A minimum the layout keeps already grows with the contents margins.
@@ -272,21 +395,24 @@ void SkinFrame::growWindow()
                         (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
     // A window that was never sized takes its size from its layout when it
     // is shown, and that already counts the contents margins.
-    if (free && (m_window->isVisible() || m_window->testAttribute(Qt::WA_Resized))) {
+    if (!client.isValid() && free &&
+        (m_window->isVisible() || m_window->testAttribute(Qt::WA_Resized))) {
         m_window->resize(m_sizeBefore + extra);
         m_sizeAfter = m_window->size();
         m_resized = true;
     }
 }
 
-void SkinFrame::shrinkWindow()
+void SkinFrame::shrinkWindow(const QRect &client)
 {
     const QSize extra = marginsSize(m_frame);
     if (m_minChanged && m_window->minimumSize() == m_minAfter)
         m_window->setMinimumSize(m_minBefore);
     const bool free = !(m_window->windowState() &
                         (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
-    if (m_resized && free) {
+    if (client.isValid()) {
+        placeNative(client);
+    } else if (m_resized && free) {
         const QSize now = m_window->size();
         m_window->resize(now == m_sizeAfter ? m_sizeBefore : now - extra);
     }
@@ -457,8 +583,7 @@ bool SkinFrame::eventFilter(QObject *watched, QEvent *event)
         placeHelpers();
         break;
     case QEvent::WindowStateChange:
-        if (m_applied && m_caption)
-            m_caption->updateButtons();
+        onWindowStateChange(static_cast<QWindowStateChangeEvent *>(event)->oldState());
         break;
     case QEvent::WindowTitleChange:
     case QEvent::WindowIconChange:

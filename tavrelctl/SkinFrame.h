@@ -92,8 +92,23 @@ private:
     void collectChildren();
     void moveChildrenIn();
     void moveChildrenOut();
-    void growWindow();
-    void shrinkWindow();
+    // `client` valid: the window is placed around it in the same step.
+    void growWindow(const QRect &client);
+    void shrinkWindow(const QRect &client);
+    // Placement: where the window goes when its frame changes, so that its
+    // client area stays put (FramePlacement does the arithmetic).
+    bool isPlaced() const;
+    bool isInFullState() const;
+    QRect availableArea() const;
+    QRect clientNow() const;
+    QRect clientToKeep() const;
+    void placeSkinned(const QRect &client);
+    void placeNative(const QRect &client);
+    void ask(const QRect &geometry, const QRect &client);
+    void rememberNativeFrame();
+    static QMargins &lastNativeFrame();
+    void onWindowStateChange(Qt::WindowStates oldState);
+    void restoreNormal();
     void setFrameless(bool frameless);
     void applyPalette();
     void restorePalette();
@@ -117,7 +132,15 @@ private:
     QList<ChildRecord> m_children;
     QList<PaletteRecord> m_palette;
     QPointer<QWidget> m_savedFocus;
-    QPoint m_nativeOffset; // client top-left from the native frame's outer top-left
+    // Placement state, kept across switches.
+    static constexpr int RestoreTries = 6;
+    static constexpr int RestoreStepMs = 120;
+    QMargins m_nativeFrame; // the window system's frame, last seen
+    QRect m_asked;          // the geometry the last switch asked for
+    QRect m_keptClient;     // the client rectangle that switch kept
+    QRect m_normalClient;   // the client rectangle to restore a maximised window to
+    bool m_restorePending = false;
+    int m_restoreTries = 0;
     bool m_resized = false;
     QSize m_sizeBefore, m_sizeAfter;
     bool m_minChanged = false, m_maxChanged = false;

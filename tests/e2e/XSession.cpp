@@ -18,7 +18,8 @@ namespace {
 const QStringList &tools()
 {
     static const QStringList names{QStringLiteral("Xvfb"), QStringLiteral("xdotool"),
-                                   QStringLiteral("xprop"), QStringLiteral("import")};
+                                   QStringLiteral("xprop"), QStringLiteral("xwininfo"),
+                                   QStringLiteral("import")};
     return names;
 }
 
@@ -108,6 +109,16 @@ bool XSession::start(const QString &windowManager)
         return false;
     }
     QDir(m_home.path()).mkpath(QStringLiteral("runtime"));
+    if (windowManager == QLatin1String("fluxbox")) {
+        // No wallpaper: setting one needs a picture viewer, and its failure
+        // opens a message box over the windows under test.
+        QDir(m_home.path()).mkpath(QStringLiteral(".fluxbox"));
+        QFile overlay(m_home.filePath(QStringLiteral(".fluxbox/overlay")));
+        if (!overlay.open(QIODevice::WriteOnly) || overlay.write("background: none\n") < 0) {
+            m_lastError = QStringLiteral("cannot write %1").arg(overlay.fileName());
+            return false;
+        }
+    }
     QFile::setPermissions(m_home.filePath(QStringLiteral("runtime")),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
@@ -272,23 +283,25 @@ QList<XWindow> XSession::visibleWindows(const QString &title) const
 
 QRect XSession::geometry(XWindow window) const
 {
+    // xwininfo's absolute position is the window's own on the root window;
+    // xdotool's adds the offset inside a window manager's frame once more.
     const Result r =
-        run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"),
-                                        QStringLiteral("--shell"), QString::number(window)});
+        run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)});
     if (!r.ok || r.exitCode != 0)
         return {};
     int x = 0, y = 0, w = 0, h = 0, found = 0;
-    for (const QByteArray &line : r.out.split('\n')) {
-        const int eq = line.indexOf('=');
-        if (eq < 0)
+    for (const QByteArray &raw : r.out.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        const int colon = line.indexOf(':');
+        if (colon < 0)
             continue;
-        const QByteArray name = line.left(eq);
-        const int value = line.mid(eq + 1).trimmed().toInt();
-        int *field = name == "X"        ? &x
-                     : name == "Y"      ? &y
-                     : name == "WIDTH"  ? &w
-                     : name == "HEIGHT" ? &h
-                                        : nullptr;
+        const QByteArray name = line.left(colon);
+        const int value = line.mid(colon + 1).trimmed().toInt();
+        int *field = name == "Absolute upper-left X"   ? &x
+                     : name == "Absolute upper-left Y" ? &y
+                     : name == "Width"                 ? &w
+                     : name == "Height"                ? &h
+                                                       : nullptr;
         if (field) {
             *field = value;
             ++found;
@@ -317,6 +330,20 @@ bool XSession::frameExtents(XWindow window, QMargins *extents) const
     *extents = QMargins(parts[0].trimmed().toInt(), parts[2].trimmed().toInt(),
                         parts[1].trimmed().toInt(), parts[3].trimmed().toInt());
     return true;
+}
+
+QStringList XSession::windowStates(XWindow window) const
+{
+    const Result r = run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window),
+                                                   QStringLiteral("_NET_WM_STATE")});
+    // _NET_WM_STATE(ATOM) = _NET_WM_STATE_MAXIMIZED_VERT, _NET_WM_STATE_MAXIMIZED_HORZ
+    QStringList states;
+    const int eq = r.out.indexOf('=');
+    if (!r.ok || r.exitCode != 0 || eq < 0)
+        return states;
+    for (const QByteArray &part : r.out.mid(eq + 1).split(','))
+        states << QString::fromLatin1(part.trimmed());
+    return states;
 }
 
 XWindow XSession::activeWindow() const
@@ -349,6 +376,22 @@ bool XSession::click(const QPoint &pos) const
                       {QStringLiteral("mousemove"), QString::number(pos.x()),
                        QString::number(pos.y()), QStringLiteral("sleep"), QStringLiteral("0.1"),
                        QStringLiteral("click"), QStringLiteral("1")});
+}
+
+bool XSession::clicks(const QPoint &pos, int count, int delayMs) const
+{
+    return runChecked(QStringLiteral("xdotool"),
+                      {QStringLiteral("mousemove"), QString::number(pos.x()),
+                       QString::number(pos.y()), QStringLiteral("sleep"), QStringLiteral("0.1"),
+                       QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(count),
+                       QStringLiteral("--delay"), QString::number(delayMs), QStringLiteral("1")});
+}
+
+bool XSession::movePointer(const QPoint &pos) const
+{
+    return runChecked(
+        QStringLiteral("xdotool"),
+        {QStringLiteral("mousemove"), QString::number(pos.x()), QString::number(pos.y())});
 }
 
 bool XSession::drag(const QPoint &from, const QPoint &to) const

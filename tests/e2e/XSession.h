@@ -52,11 +52,16 @@ public:
     // Space the window manager's decoration takes around the window; false
     // when the window manager has not said.
     bool frameExtents(XWindow window, QMargins *extents) const;
+    // The window's _NET_WM_STATE atoms (_NET_WM_STATE_MAXIMIZED_VERT, ...).
+    QStringList windowStates(XWindow window) const;
     XWindow activeWindow() const;
     QImage screenshot() const;
 
     bool key(const QString &keys) const;
     bool click(const QPoint &pos) const;
+    // `count` clicks `delayMs` apart, each press released at once.
+    bool clicks(const QPoint &pos, int count, int delayMs) const;
+    bool movePointer(const QPoint &pos) const;
     // Presses at `from`, moves to `to` in small steps and releases.
     bool drag(const QPoint &from, const QPoint &to) const;
     // Asks the window manager; the test waits for the effect itself.

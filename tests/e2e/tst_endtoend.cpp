@@ -10,11 +10,14 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <array>
 #include <memory>
+#include <optional>
 
 using e2e::SkinnedReference;
 using e2e::XWindow;
@@ -75,6 +78,73 @@ double shareLike(const QImage &actual, const QPoint &offset, const QImage &expec
     return total ? double(hits) / total : 0.0;
 }
 
+// A patch of the screen recognised by its dark pixels: taken once where a
+// control shows, then looked for again after every change. Text on a light
+// ground keeps its shape whatever the colours around it.
+class ScreenMark
+{
+public:
+    // False when the area holds too few dark pixels to be recognised.
+    bool take(const QImage &shot, const QRect &area)
+    {
+        m_size = area.size();
+        m_dark.clear();
+        m_light.clear();
+        for (int y = 0; y < area.height(); ++y) {
+            for (int x = 0; x < area.width(); ++x) {
+                const QPoint at = area.topLeft() + QPoint(x, y);
+                if (!shot.rect().contains(at))
+                    return false;
+                (isDark(shot.pixel(at)) ? m_dark : m_light).append(QPoint(x, y));
+            }
+        }
+        return m_dark.size() >= 20 && m_light.size() >= m_dark.size();
+    }
+
+    // The top-left of the place within `radius` of `near` where the patch
+    // shows (nearest first), or nothing.
+    std::optional<QPoint> find(const QImage &shot, const QPoint &near, int radius) const
+    {
+        QList<QPoint> offsets;
+        for (int dy = -radius; dy <= radius; ++dy) {
+            for (int dx = -radius; dx <= radius; ++dx)
+                offsets.append(QPoint(dx, dy));
+        }
+        std::stable_sort(offsets.begin(), offsets.end(), [](const QPoint &a, const QPoint &b) {
+            return a.manhattanLength() < b.manhattanLength();
+        });
+        const qsizetype allowed = (m_dark.size() + m_light.size()) / 200;
+        for (const QPoint &offset : std::as_const(offsets)) {
+            const QPoint at = near + offset;
+            if (!shot.rect().contains(QRect(at, m_size)))
+                continue;
+            qsizetype wrong = 0;
+            for (const QPoint &p : m_dark) {
+                if (!isDark(shot.pixel(at + p)) && ++wrong > allowed)
+                    break;
+            }
+            for (qsizetype i = 0; wrong <= allowed && i < m_light.size(); ++i) {
+                if (isDark(shot.pixel(at + m_light[i])))
+                    ++wrong;
+            }
+            if (wrong <= allowed)
+                return at;
+        }
+        return std::nullopt;
+    }
+
+private:
+    static bool isDark(QRgb c) { return qGray(c) < 110; }
+
+    QSize m_size;
+    QList<QPoint> m_dark, m_light;
+};
+
+QString describe(const QPoint &p)
+{
+    return QStringLiteral("%1,%2").arg(p.x()).arg(p.y());
+}
+
 QString describe(const QRect &r)
 {
     return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
@@ -99,10 +169,12 @@ private slots:
     void lastWindowClosedEndsProcess_data();
     void lastWindowClosedEndsProcess();
     void missingComponentIsReportedInAMessageBox();
+    void frameUnderWindowManagers_data();
+    void frameUnderWindowManagers();
 
 private:
     const SkinnedReference &reference(FormKind kind) const { return m_refs.at(int(kind)); }
-    bool startApplication(const QString &program);
+    bool startApplication(const QString &program, int scale = 1);
     // Waits until exactly one window with this title is shown; 0 if not.
     XWindow waitForWindow(const QString &title);
     bool waitForActive(XWindow window);
@@ -115,7 +187,11 @@ private:
     QPoint onScreen(XWindow window, const QRect &rectInWindow);
     QString applicationOutput();
 
+    e2e::XSession &x() { return m_rowSession ? *m_rowSession : m_x; }
+
     e2e::XSession m_x;
+    // A session of the test row's own, with another window manager.
+    std::unique_ptr<e2e::XSession> m_rowSession;
     std::array<SkinnedReference, 3> m_refs;
     std::unique_ptr<QProcess> m_app;
     QByteArray m_appErr;
@@ -156,7 +232,7 @@ void tst_EndToEnd::cleanup()
         if (m_app)
             qInfo("application output:\n%s", qPrintable(applicationOutput()));
         // The screen as the failure left it.
-        const QImage shot = m_x.screenshot();
+        const QImage shot = x().screenshot();
         QString name = QStringLiteral("%1-%2.png")
                            .arg(QLatin1String(QTest::currentTestFunction()),
                                 QLatin1String(QTest::currentDataTag()));
@@ -171,12 +247,18 @@ void tst_EndToEnd::cleanup()
         m_app->waitForFinished(5000);
     }
     m_app.reset();
+    m_rowSession.reset();
 }
 
-bool tst_EndToEnd::startApplication(const QString &program)
+bool tst_EndToEnd::startApplication(const QString &program, int scale)
 {
     m_app = std::make_unique<QProcess>();
-    m_x.prepare(m_app.get());
+    x().prepare(m_app.get());
+    if (scale != 1) {
+        QProcessEnvironment env = m_app->processEnvironment();
+        env.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
+        m_app->setProcessEnvironment(env);
+    }
     m_app->start(program, {});
     return m_app->waitForStarted(5000);
 }
@@ -194,7 +276,7 @@ XWindow tst_EndToEnd::waitForWindow(const QString &title)
 {
     QList<XWindow> found;
     const bool one = QTest::qWaitFor(
-        [&] { return (found = m_x.visibleWindows(title)).size() == 1; }, WindowTimeout);
+        [&] { return (found = x().visibleWindows(title)).size() == 1; }, WindowTimeout);
     if (!one)
         qWarning("%lld windows titled '%s'", qint64(found.size()), qPrintable(title));
     return one ? found.first() : 0;
@@ -202,12 +284,12 @@ XWindow tst_EndToEnd::waitForWindow(const QString &title)
 
 bool tst_EndToEnd::waitForActive(XWindow window)
 {
-    return QTest::qWaitFor([&] { return m_x.activeWindow() == window; }, InputTimeout);
+    return QTest::qWaitFor([&] { return x().activeWindow() == window; }, InputTimeout);
 }
 
 bool tst_EndToEnd::waitForPosition(XWindow window, const QPoint &topLeft)
 {
-    return QTest::qWaitFor([&] { return m_x.geometry(window).topLeft() == topLeft; }, InputTimeout);
+    return QTest::qWaitFor([&] { return x().geometry(window).topLeft() == topLeft; }, InputTimeout);
 }
 
 bool tst_EndToEnd::waitForExit(int timeoutMs)
@@ -217,17 +299,17 @@ bool tst_EndToEnd::waitForExit(int timeoutMs)
 
 QPoint tst_EndToEnd::onScreen(XWindow window, const QRect &rectInWindow)
 {
-    return m_x.geometry(window).topLeft() + rectInWindow.center();
+    return x().geometry(window).topLeft() + rectInWindow.center();
 }
 
 XWindow tst_EndToEnd::openCtrlColorFrm(XWindow main)
 {
     // Enter presses the focused "Show Control Form", the first control in
     // the main window's tab order.
-    if (!m_x.activate(main) || !waitForActive(main) || !m_x.key(QStringLiteral("Return")))
+    if (!x().activate(main) || !waitForActive(main) || !x().key(QStringLiteral("Return")))
         return 0;
     const XWindow window = waitForWindow(CtrlColorTitle);
-    if (!window || !m_x.moveWindow(window, CtrlColorPlace) ||
+    if (!window || !x().moveWindow(window, CtrlColorPlace) ||
         !waitForPosition(window, CtrlColorPlace))
         return 0;
     return window;
@@ -236,10 +318,10 @@ XWindow tst_EndToEnd::openCtrlColorFrm(XWindow main)
 XWindow tst_EndToEnd::openCleanFrm(XWindow main)
 {
     const QRect button = reference(FormKind::Main).rect(QStringLiteral("Command1"));
-    if (!m_x.click(onScreen(main, button)))
+    if (!x().click(onScreen(main, button)))
         return 0;
     const XWindow window = waitForWindow(CleanTitle);
-    if (!window || !m_x.moveWindow(window, CleanPlace) || !waitForPosition(window, CleanPlace))
+    if (!window || !x().moveWindow(window, CleanPlace) || !waitForPosition(window, CleanPlace))
         return 0;
     return window;
 }
@@ -253,10 +335,10 @@ void tst_EndToEnd::mainWindowIsSkinned()
 
     // No decoration from the window manager: the skin is the whole frame.
     QMargins extents(-1, -1, -1, -1);
-    QVERIFY2(m_x.frameExtents(main, &extents), qPrintable(m_x.lastError()));
+    QVERIFY2(x().frameExtents(main, &extents), qPrintable(x().lastError()));
     QCOMPARE(extents, QMargins());
     const SkinnedReference &ref = reference(FormKind::Main);
-    const QRect geometry = m_x.geometry(main);
+    const QRect geometry = x().geometry(main);
     QCOMPARE(geometry.size(), ref.size());
     QVERIFY2(ref.size().width() > 371 && ref.size().height() > 201,
              "the skinned window is larger than its client area");
@@ -270,7 +352,7 @@ void tst_EndToEnd::mainWindowIsSkinned()
     // The first frames may still be on their way to the server.
     const bool drawn = QTest::qWaitFor(
         [&] {
-            shot = m_x.screenshot();
+            shot = x().screenshot();
             captionMatch = shareLike(shot, geometry.topLeft(), ref.image(), caption);
             return captionMatch >= 0.9;
         },
@@ -300,25 +382,25 @@ void tst_EndToEnd::showButtonsOpenOneWindowEach()
     QVERIFY2(main, qPrintable(applicationOutput()));
 
     const XWindow ctrlColor = openCtrlColorFrm(main);
-    QVERIFY2(ctrlColor, qPrintable(m_x.lastError()));
+    QVERIFY2(ctrlColor, qPrintable(x().lastError()));
     // A second press shows the same window again: it comes to the front and
     // takes the focus, and no second one appears.
-    QVERIFY(m_x.activate(main));
+    QVERIFY(x().activate(main));
     QVERIFY(waitForActive(main));
-    QVERIFY(m_x.key(QStringLiteral("Return")));
+    QVERIFY(x().key(QStringLiteral("Return")));
     QVERIFY2(waitForActive(ctrlColor), "the second press brings CtrlColorFrm to the front");
-    QCOMPARE(m_x.visibleWindows(CtrlColorTitle), QList<XWindow>{ctrlColor});
+    QCOMPARE(x().visibleWindows(CtrlColorTitle), QList<XWindow>{ctrlColor});
 
     const XWindow clean = openCleanFrm(main);
-    QVERIFY2(clean, qPrintable(m_x.lastError()));
-    QVERIFY(m_x.activate(main));
+    QVERIFY2(clean, qPrintable(x().lastError()));
+    QVERIFY(x().activate(main));
     QVERIFY(waitForActive(main));
     const QRect button = reference(FormKind::Main).rect(QStringLiteral("Command1"));
-    QVERIFY(m_x.click(onScreen(main, button)));
+    QVERIFY(x().click(onScreen(main, button)));
     QVERIFY2(waitForActive(clean), "the second click brings CleanFrm to the front");
-    QCOMPARE(m_x.visibleWindows(CleanTitle), QList<XWindow>{clean});
-    QCOMPARE(m_x.visibleWindows(CtrlColorTitle), QList<XWindow>{ctrlColor});
-    QCOMPARE(m_x.visibleWindows(MainTitle), QList<XWindow>{main});
+    QCOMPARE(x().visibleWindows(CleanTitle), QList<XWindow>{clean});
+    QCOMPARE(x().visibleWindows(CtrlColorTitle), QList<XWindow>{ctrlColor});
+    QCOMPARE(x().visibleWindows(MainTitle), QList<XWindow>{main});
     QCOMPARE(m_app->state(), QProcess::Running);
 }
 
@@ -328,19 +410,19 @@ void tst_EndToEnd::focusChangeColoursTextAndList()
     const XWindow main = waitForWindow(MainTitle);
     QVERIFY2(main, qPrintable(applicationOutput()));
     const XWindow ctrlColor = openCtrlColorFrm(main);
-    QVERIFY2(ctrlColor, qPrintable(m_x.lastError()));
+    QVERIFY2(ctrlColor, qPrintable(x().lastError()));
 
     const SkinnedReference &ref = reference(FormKind::CtrlColor);
     // Where the boxes are is taken from the reference: it must be the same window.
-    QCOMPARE(m_x.geometry(ctrlColor).size(), ref.size());
+    QCOMPARE(x().geometry(ctrlColor).size(), ref.size());
     const QRect text = ref.rect(QStringLiteral("Text1"));
     const QRect list = ref.rect(QStringLiteral("List1"));
     QVERIFY(!text.isEmpty() && !list.isEmpty());
     const auto boxesAre = [&](QRgb color) {
         return QTest::qWaitFor(
             [&] {
-                const QImage shot = m_x.screenshot();
-                const QPoint at = m_x.geometry(ctrlColor).topLeft();
+                const QImage shot = x().screenshot();
+                const QPoint at = x().geometry(ctrlColor).topLeft();
                 return shareOf(shot, text.translated(at), color) > 0.6 &&
                        shareOf(shot, list.translated(at), color) > 0.6;
             },
@@ -351,11 +433,11 @@ void tst_EndToEnd::focusChangeColoursTextAndList()
     QVERIFY2(boxesAre(PureGreen), "Text1 and List1 turn green when CtrlColorFrm opens");
 
     // Labels take no focus: a click on one only activates its window.
-    QVERIFY(m_x.click(onScreen(main, reference(FormKind::Main).rect(QStringLiteral("Label1")))));
+    QVERIFY(x().click(onScreen(main, reference(FormKind::Main).rect(QStringLiteral("Label1")))));
     QVERIFY(waitForActive(main));
     QVERIFY2(boxesAre(PureRed), "Text1 and List1 turn red when CtrlColorFrm loses the focus");
 
-    QVERIFY(m_x.click(onScreen(ctrlColor, ref.rect(QStringLiteral("Label1")))));
+    QVERIFY(x().click(onScreen(ctrlColor, ref.rect(QStringLiteral("Label1")))));
     QVERIFY(waitForActive(ctrlColor));
     QVERIFY2(boxesAre(PureGreen), "Text1 and List1 turn green again when it gets it back");
 }
@@ -381,17 +463,17 @@ void tst_EndToEnd::captionDragMovesWindow()
         window = openCtrlColorFrm(main);
     else if (FormKind(kind) == FormKind::Clean)
         window = openCleanFrm(main);
-    QVERIFY2(window, qPrintable(m_x.lastError()));
+    QVERIFY2(window, qPrintable(x().lastError()));
 
-    const QRect before = m_x.geometry(window);
+    const QRect before = x().geometry(window);
     const QRect caption = reference(FormKind(kind)).rect(QStringLiteral("tavrelskin_caption"));
     QVERIFY(!caption.isEmpty());
     // A third of the way along the bar: clear of the icon and the buttons.
     const QPoint grip =
         before.topLeft() + QPoint(caption.left() + caption.width() / 3, caption.center().y());
-    QVERIFY2(m_x.drag(grip, grip + delta), qPrintable(m_x.lastError()));
+    QVERIFY2(x().drag(grip, grip + delta), qPrintable(x().lastError()));
     const bool moved = waitForPosition(window, before.topLeft() + delta);
-    const QRect after = m_x.geometry(window);
+    const QRect after = x().geometry(window);
     QVERIFY2(moved, qPrintable(QStringLiteral("dragging the caption from %1 by %2,%3 left the "
                                               "window at %4")
                                    .arg(describe(before))
@@ -425,30 +507,30 @@ void tst_EndToEnd::lastWindowClosedEndsProcess()
         otherWindow = openCtrlColorFrm(main);
     else if (other == int(FormKind::Clean))
         otherWindow = openCleanFrm(main);
-    QVERIFY2(other < 0 || otherWindow, qPrintable(m_x.lastError()));
+    QVERIFY2(other < 0 || otherWindow, qPrintable(x().lastError()));
 
-    QVERIFY(m_x.activate(main));
+    QVERIFY(x().activate(main));
     QVERIFY(waitForActive(main));
     const QRect close = reference(FormKind::Main).rect(QStringLiteral("tavrelskin_close"));
     QVERIFY(!close.isEmpty());
     if (byCloseBox)
-        QVERIFY(m_x.click(onScreen(main, close)));
+        QVERIFY(x().click(onScreen(main, close)));
     else
-        QVERIFY(m_x.key(QStringLiteral("alt+x")));
+        QVERIFY(x().key(QStringLiteral("alt+x")));
     QVERIFY2(
-        QTest::qWaitFor([&] { return m_x.visibleWindows(MainTitle).isEmpty(); }, WindowTimeout),
+        QTest::qWaitFor([&] { return x().visibleWindows(MainTitle).isEmpty(); }, WindowTimeout),
         "the main window closes");
 
     if (otherWindow) {
         // The end of the process would follow the main window's at once.
         QTest::qWait(500);
         QCOMPARE(m_app->state(), QProcess::Running);
-        QCOMPARE(m_x.visibleWindows(other == int(FormKind::Clean) ? CleanTitle : CtrlColorTitle),
+        QCOMPARE(x().visibleWindows(other == int(FormKind::Clean) ? CleanTitle : CtrlColorTitle),
                  QList<XWindow>{otherWindow});
         const QRect otherClose =
             reference(FormKind(other)).rect(QStringLiteral("tavrelskin_close"));
         QVERIFY(!otherClose.isEmpty());
-        QVERIFY(m_x.click(onScreen(otherWindow, otherClose)));
+        QVERIFY(x().click(onScreen(otherWindow, otherClose)));
     }
     QVERIFY2(waitForExit(WindowTimeout), "the process ends with its last window");
     QCOMPARE(m_app->exitStatus(), QProcess::NormalExit);
@@ -468,11 +550,11 @@ void tst_EndToEnd::missingComponentIsReportedInAMessageBox()
     const XWindow box = waitForWindow(MainTitle);
     QVERIFY2(box, qPrintable(applicationOutput()));
     QMargins extents;
-    QVERIFY2(m_x.frameExtents(box, &extents), qPrintable(m_x.lastError()));
+    QVERIFY2(x().frameExtents(box, &extents), qPrintable(x().lastError()));
     QVERIFY2(extents.top() > 0, "an unskinned box with the window manager's title bar");
     QCOMPARE(m_app->state(), QProcess::Running);
     QVERIFY(waitForActive(box));
-    QVERIFY(m_x.key(QStringLiteral("Return")));
+    QVERIFY(x().key(QStringLiteral("Return")));
     QVERIFY2(waitForExit(WindowTimeout), "the process ends when the box is closed");
     QCOMPARE(m_app->exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_app->exitCode(), app::FailureReporter::ExitCode);
@@ -480,6 +562,341 @@ void tst_EndToEnd::missingComponentIsReportedInAMessageBox()
     QVERIFY2(err.contains(QLatin1String("TavrelCtl.TavrelSkin")) &&
                  err.contains(QLatin1String("not registered")),
              qPrintable(err));
+}
+
+void tst_EndToEnd::frameUnderWindowManagers_data()
+{
+    QTest::addColumn<QString>("windowManager");
+    QTest::addColumn<int>("scale");
+    // The head of the table the rows print: the list box's place at the
+    // start and after each switch, then the other checks.
+    qInfo("| window manager | scale | start | off | on | off | on | 4 fast switches | top edge | "
+          "instant click | fast double-click | caption drag | corner drag | "
+          "maximised switch, restore |");
+    for (const QString &name : e2e::XSession::windowManagers()) {
+        for (int scale : {1, 2})
+            QTest::newRow(qPrintable(QStringLiteral("%1 x%2").arg(name).arg(scale)))
+                << name << scale;
+    }
+}
+
+void tst_EndToEnd::frameUnderWindowManagers()
+{
+    // The skinned frame under each common window manager, measured on the
+    // screen: the main window's client area (found by its list box's pixels)
+    // stays put through every switch of "Skin Enabled", and the menu demo's
+    // caption answers clicks, double-clicks and drags as a native one does.
+    QFETCH(QString, windowManager);
+    QFETCH(int, scale);
+    const QStringList missing = e2e::XSession::missingTools(windowManager);
+    QVERIFY2(missing.isEmpty(),
+             qPrintable(QStringLiteral("not installed: %1 (scripts/setup.sh installs them)")
+                            .arg(missing.join(QStringLiteral(", ")))));
+    m_rowSession = std::make_unique<e2e::XSession>();
+    QVERIFY2(x().start(windowManager), qPrintable(x().lastError()));
+
+    // One line of the table, whatever happens.
+    QStringList places;
+    QString fastToggles = QStringLiteral("-"), topEdge = QStringLiteral("-");
+    QString instantClick = QStringLiteral("-"), doubleClick = QStringLiteral("-");
+    QString captionDrag = QStringLiteral("-"), edgeDrag = QStringLiteral("-");
+    QString maximizedSwitch = QStringLiteral("-");
+    const auto line = qScopeGuard([&] {
+        while (places.size() < 5)
+            places << QStringLiteral("-");
+        qInfo("| %s | x%d | %s | %s | %s | %s | %s | %s | %s | %s |", qPrintable(windowManager),
+              scale, qPrintable(places.join(QStringLiteral(" | "))), qPrintable(fastToggles),
+              qPrintable(topEdge), qPrintable(instantClick), qPrintable(doubleClick),
+              qPrintable(captionDrag), qPrintable(edgeDrag), qPrintable(maximizedSwitch));
+    });
+
+    QVERIFY(startApplication(testing::applicationPath(), scale));
+    const XWindow main = waitForWindow(MainTitle);
+    QVERIFY2(main, qPrintable(applicationOutput()));
+
+    // Window coordinates from the reference, in device pixels.
+    const SkinnedReference &ref = reference(FormKind::Main);
+    const auto scaled = [scale](const QRect &r) {
+        return QRect(r.topLeft() * scale, r.size() * scale);
+    };
+    const QRect list = scaled(ref.rect(QStringLiteral("List1")));
+    const QRect listInside = list.adjusted(3 * scale, 3 * scale, -3 * scale, -3 * scale);
+    const QPoint checkFromList =
+        scaled(ref.rect(QStringLiteral("Check2"))).center() - listInside.topLeft();
+    const QPoint showCleanFromList =
+        scaled(ref.rect(QStringLiteral("Command1"))).center() - listInside.topLeft();
+    QVERIFY(!list.isEmpty());
+
+    ScreenMark mark;
+    QImage shot;
+    const bool drawn = QTest::qWaitFor(
+        [&] {
+            shot = x().screenshot();
+            const QPoint at = x().geometry(main).topLeft() + listInside.topLeft();
+            if (!mark.take(shot, QRect(at, listInside.size())))
+                return false;
+            // Taken only when a later picture shows the same.
+            QTest::qWait(200);
+            return mark.find(x().screenshot(), at, 0).has_value();
+        },
+        WindowTimeout);
+    QVERIFY2(drawn, "the list box shows its items");
+    const QPoint start = x().geometry(main).topLeft() + listInside.topLeft();
+    places << describe(start);
+
+    // The window system's frame: none while skinned, a title bar without.
+    const auto frameTopOf = [&](XWindow window) {
+        QMargins extents;
+        return x().frameExtents(window, &extents) ? extents.top() : 0;
+    };
+    const auto frameTop = [&] { return frameTopOf(main); };
+    // Where the list box shows once it stays in one place and the frame is
+    // the one expected; nothing if that does not happen.
+    QString lastSeen;
+    const auto settledMark = [&](const ScreenMark &seen, XWindow window, const QPoint &near,
+                                 bool skinned) -> std::optional<QPoint> {
+        std::optional<QPoint> last;
+        std::optional<QPoint> found;
+        const bool stays = QTest::qWaitFor(
+            [&] {
+                const std::optional<QPoint> now = seen.find(x().screenshot(), near, 64 * scale);
+                const int top = frameTopOf(window);
+                const bool frameRight = skinned ? top == 0 : top > 0;
+                lastSeen = QStringLiteral("list box %1, window %2, frame top %3")
+                               .arg(now ? describe(*now) : QStringLiteral("not found"),
+                                    describe(x().geometry(window)))
+                               .arg(top);
+                if (now && now == last && frameRight)
+                    found = now;
+                last = now;
+                if (!found)
+                    QTest::qWait(150);
+                return found.has_value();
+            },
+            WindowTimeout);
+        return stays ? found : std::nullopt;
+    };
+    const auto settled = [&](const QPoint &near, bool skinned) {
+        return settledMark(mark, main, near, skinned);
+    };
+
+    bool skinned = true;
+    QPoint here = start;
+    const auto toggle = [&](int clicks) -> bool {
+        if (!x().clicks(here + checkFromList, clicks, 80))
+            return false;
+        if (clicks % 2)
+            skinned = !skinned;
+        const std::optional<QPoint> at = settled(here, skinned);
+        if (!at)
+            return false;
+        here = *at;
+        return true;
+    };
+    for (int i = 1; i <= 4; ++i) {
+        QVERIFY2(toggle(1), qPrintable(QStringLiteral("switch %1: the list box settles on the "
+                                                      "screen with the frame expected (%2)")
+                                           .arg(i)
+                                           .arg(lastSeen)));
+        places << describe(here);
+        QCOMPARE(here, start);
+    }
+
+    // Four switches faster than the window manager answers them.
+    QVERIFY2(toggle(4), qPrintable(QStringLiteral("four fast switches settle (%1)").arg(lastSeen)));
+    QTest::qWait(500);
+    QCOMPARE(mark.find(x().screenshot(), here, 0), std::optional<QPoint>(here));
+    fastToggles = describe(here);
+    QCOMPARE(here, start);
+
+    // A window whose title bar lies at the top of the screen: the skin's
+    // higher caption is pushed down onto the screen, and the window comes
+    // back to its own place when the skin goes.
+    QVERIFY2(toggle(1), qPrintable(lastSeen));
+    const QRect away = x().geometry(main);
+    const int nativeTop = frameTop();
+    QVERIFY(nativeTop > 0);
+    // Qt places windows in its own coordinates: a place it can hold at this
+    // scale, with the title bar at the top or a pixel below.
+    const int clientTop = (nativeTop + scale - 1) / scale * scale;
+    QVERIFY(x().moveWindow(main, QPoint(away.left(), clientTop)));
+    QVERIFY(QTest::qWaitFor([&] { return x().geometry(main).top() == clientTop; }, InputTimeout));
+    const std::optional<QPoint> atTop =
+        settled(here + x().geometry(main).topLeft() - away.topLeft(), false);
+    QVERIFY(atTop);
+    here = *atTop;
+    const QPoint topPlace = here;
+    QVERIFY2(toggle(1), qPrintable(lastSeen));
+    const int captionTop = x().geometry(main).top();
+    QVERIFY2(captionTop >= 0, qPrintable(QStringLiteral("skin caption at %1").arg(captionTop)));
+    QVERIFY2(toggle(1), qPrintable(lastSeen));
+    const int titleTop = x().geometry(main).top() - frameTop();
+    topEdge = QStringLiteral("caption %1, title %2, back %3")
+                  .arg(captionTop)
+                  .arg(titleTop)
+                  .arg(describe(here - topPlace));
+    QCOMPARE(here, topPlace);
+    QCOMPARE(titleTop, clientTop - nativeTop);
+    QVERIFY2(toggle(1), qPrintable(lastSeen));
+
+    // The menu demo, a sizable window, for the pointer on its caption.
+    QVERIFY(x().click(here + showCleanFromList));
+    const XWindow clean = waitForWindow(CleanTitle);
+    QVERIFY(clean);
+    const QPoint cleanPlace(640, 480);
+    QVERIFY(x().moveWindow(clean, cleanPlace));
+    QVERIFY(waitForPosition(clean, cleanPlace));
+    const QRect caption =
+        scaled(reference(FormKind::Clean).rect(QStringLiteral("tavrelskin_caption")));
+    const auto grip = [&] {
+        return x().geometry(clean).topLeft() +
+               QPoint(caption.left() + caption.width() / 3, caption.center().y());
+    };
+    const QRect before = x().geometry(clean);
+
+    // Press and release at once, then move away: the window stays.
+    QVERIFY(x().click(grip()));
+    QVERIFY(x().movePointer(grip() + QPoint(-150, -120)));
+    QTest::qWait(400);
+    QVERIFY(x().movePointer(grip() + QPoint(-250, -60)));
+    QTest::qWait(400);
+    instantClick = x().geometry(clean) == before
+                       ? QStringLiteral("stays")
+                       : QStringLiteral("moved to %1").arg(describe(x().geometry(clean)));
+    QCOMPARE(x().geometry(clean), before);
+
+    // Two clicks 60 ms apart maximise, two more restore the same place.
+    const auto maximized = [&] {
+        const QStringList states = x().windowStates(clean);
+        return states.contains(QLatin1String("_NET_WM_STATE_MAXIMIZED_VERT")) &&
+               states.contains(QLatin1String("_NET_WM_STATE_MAXIMIZED_HORZ"));
+    };
+    QVERIFY(x().clicks(grip(), 2, 60));
+    const bool didMaximize = QTest::qWaitFor(maximized, InputTimeout);
+    doubleClick = didMaximize ? QStringLiteral("maximised") : QStringLiteral("not maximised");
+    QVERIFY2(didMaximize, "a fast double-click on the caption maximises");
+    QVERIFY(QTest::qWaitFor([&] { return x().geometry(clean).top() <= before.top() - 100; },
+                            InputTimeout));
+    QTest::qWait(300);
+    QVERIFY(x().clicks(grip(), 2, 60));
+    const bool restored = QTest::qWaitFor(
+        [&] { return !maximized() && x().geometry(clean) == before; }, InputTimeout);
+    doubleClick += restored ? QStringLiteral(", restored")
+                            : QStringLiteral(", restored to %1").arg(describe(x().geometry(clean)));
+    QVERIFY2(restored, qPrintable(doubleClick));
+
+    // Drags by the caption and by the bottom-right corner.
+    const QPoint delta(-90, -70);
+    QVERIFY(x().drag(grip(), grip() + delta));
+    const bool moved = waitForPosition(clean, before.topLeft() + delta);
+    captionDrag = describe(x().geometry(clean).topLeft() - before.topLeft());
+    QVERIFY2(moved,
+             qPrintable(
+                 QStringLiteral("caption drag by %1 moved %2").arg(describe(delta), captionDrag)));
+    const QRect beforeResize = x().geometry(clean);
+    const QPoint corner = beforeResize.bottomRight() - QPoint(3, 2) * scale;
+    const QPoint growth(60, 40);
+    QVERIFY(x().drag(corner, corner + growth));
+    // The window manager sizes the window from the pointer in its own way:
+    // fluxbox at scale 2 ends two pixels short of the pointer's way.
+    const auto grewBy = [&](const QSize &growthNow) {
+        return qAbs(growthNow.width() - growth.x()) <= 2 &&
+               qAbs(growthNow.height() - growth.y()) <= 2;
+    };
+    const bool resized = QTest::qWaitFor(
+        [&] { return grewBy(x().geometry(clean).size() - beforeResize.size()); }, InputTimeout);
+    QTest::qWait(200);
+    const QRect afterResize = x().geometry(clean);
+    edgeDrag = QStringLiteral("%1x%2")
+                   .arg(afterResize.width() - beforeResize.width())
+                   .arg(afterResize.height() - beforeResize.height());
+    QVERIFY2(
+        resized && grewBy(afterResize.size() - beforeResize.size()),
+        qPrintable(QStringLiteral("corner drag by %1 grew %2").arg(describe(growth), edgeDrag)));
+    QCOMPARE(afterResize.topLeft(), beforeResize.topLeft());
+
+    // A sizable window switched while maximised stays maximised, and the
+    // restore puts its client area back where it was before the maximise.
+    QProcess probe;
+    x().prepare(&probe);
+    QProcessEnvironment probeEnv = probe.processEnvironment();
+    probeEnv.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
+    probe.setProcessEnvironment(probeEnv);
+    probe.start(QStringLiteral(TAVREL_SKINPROBE), {testing::componentDir()});
+    const auto endProbe = qScopeGuard([&] {
+        probe.kill();
+        probe.waitForFinished(3000);
+    });
+    QVERIFY2(probe.waitForStarted(5000), qPrintable(probe.errorString()));
+    const XWindow probeWindow = waitForWindow(QStringLiteral("Tavrel Probe"));
+    QVERIFY2(probeWindow, probe.readAllStandardError().constData());
+    // Some window managers keep a new window below the active one.
+    QVERIFY(x().activate(probeWindow));
+    QVERIFY(waitForActive(probeWindow));
+    // Its list box: 20,20 in the client area, 120 x 60, inside its border.
+    const QRect probeList(QPoint(6 + 23, 25 + 23) * scale, QSize(114, 54) * scale);
+    ScreenMark probeMark;
+    QVERIFY2(QTest::qWaitFor(
+                 [&] {
+                     const QPoint at = x().geometry(probeWindow).topLeft() + probeList.topLeft();
+                     if (!probeMark.take(x().screenshot(), QRect(at, probeList.size())))
+                         return false;
+                     QTest::qWait(200);
+                     return probeMark.find(x().screenshot(), at, 0).has_value();
+                 },
+                 WindowTimeout),
+             "the probe's list box shows its items");
+    const QPoint probeStart = x().geometry(probeWindow).topLeft() + probeList.topLeft();
+    const auto probeMaximized = [&] {
+        const QStringList states = x().windowStates(probeWindow);
+        return states.contains(QLatin1String("_NET_WM_STATE_MAXIMIZED_VERT")) &&
+               states.contains(QLatin1String("_NET_WM_STATE_MAXIMIZED_HORZ"));
+    };
+    const auto probeGrip = [&] {
+        const QRect g = x().geometry(probeWindow);
+        return g.topLeft() + QPoint(g.width() / 3, 12 * scale);
+    };
+    QStringList maximizedSteps;
+
+    // Skinned, maximised by the caption, skin off, restored.
+    const auto probeStatus = [&] {
+        return QStringLiteral("probe %1 at %2: %3")
+            .arg(probe.state() == QProcess::Running ? QStringLiteral("running")
+                                                    : QStringLiteral("ended"),
+                 describe(x().geometry(probeWindow)),
+                 QString::fromLocal8Bit(probe.readAllStandardError()));
+    };
+    QVERIFY(x().clicks(probeGrip(), 2, 60));
+    QVERIFY2(QTest::qWaitFor(probeMaximized, InputTimeout),
+             qPrintable(QStringLiteral("the probe maximises (%1)").arg(probeStatus())));
+    QTest::qWait(300);
+    probe.write("remove\n");
+    QVERIFY(QTest::qWaitFor([&] { return frameTopOf(probeWindow) > 0; }, InputTimeout));
+    QTest::qWait(500);
+    QVERIFY2(probeMaximized(), "still maximised after the skin goes");
+    probe.write("restore\n");
+    QVERIFY(QTest::qWaitFor([&] { return !probeMaximized(); }, InputTimeout));
+    std::optional<QPoint> back = settledMark(probeMark, probeWindow, probeStart, false);
+    maximizedSteps << (back ? describe(*back - probeStart) : QStringLiteral("lost"));
+    maximizedSwitch = maximizedSteps.join(QStringLiteral(", "));
+    QVERIFY2(back, qPrintable(lastSeen));
+    QCOMPARE(*back, probeStart);
+
+    // Native, maximised, skin on, restored by the skin's caption.
+    probe.write("maximize\n");
+    QVERIFY2(QTest::qWaitFor(probeMaximized, InputTimeout), "the probe maximises");
+    QTest::qWait(300);
+    probe.write("apply\n");
+    QVERIFY(QTest::qWaitFor([&] { return frameTopOf(probeWindow) == 0; }, InputTimeout));
+    QTest::qWait(500);
+    QVERIFY2(probeMaximized(), "still maximised after the skin comes");
+    QVERIFY(x().clicks(probeGrip(), 2, 60));
+    QVERIFY(QTest::qWaitFor([&] { return !probeMaximized(); }, InputTimeout));
+    back = settledMark(probeMark, probeWindow, probeStart, true);
+    maximizedSteps << (back ? describe(*back - probeStart) : QStringLiteral("lost"));
+    maximizedSwitch = maximizedSteps.join(QStringLiteral(", "));
+    QVERIFY2(back, qPrintable(lastSeen));
+    QCOMPARE(*back, probeStart);
 }
 
 QTEST_MAIN(tst_EndToEnd)

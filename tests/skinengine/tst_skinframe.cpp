@@ -26,7 +26,9 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QStyleHints>
 #include <QTest>
 #include <QWindow>
 
@@ -155,6 +157,21 @@ void sendMouse(QWidget *target, QEvent::Type type, const QPoint &pos, Qt::MouseB
     QApplication::sendEvent(target, &event);
 }
 
+// A press at `pos`, the pointer moved by `delta` with the button held, and
+// the release there.
+void pressMoveRelease(QWidget *target, const QPoint &pos, const QPoint &delta)
+{
+    sendMouse(target, QEvent::MouseButtonPress, pos, Qt::LeftButton);
+    if (!delta.isNull())
+        sendMouse(target, QEvent::MouseMove, pos + delta, Qt::LeftButton);
+    sendMouse(target, QEvent::MouseButtonRelease, pos + delta, Qt::NoButton);
+}
+
+QPoint pastDragDistance()
+{
+    return QPoint(QGuiApplication::styleHints()->startDragDistance(), 0);
+}
+
 } // namespace
 
 // One window's skin: geometry round trips without drift, colours given back,
@@ -192,7 +209,9 @@ private slots:
     void disabledMaximizeButton();
     void maximizeAndRestore();
 
+    void captionDragRequestsSystemMove_data();
     void captionDragRequestsSystemMove();
+    void topEdgeKeepsCaptionReachable();
     void resizeRequestsReachThePlatform_data();
     void resizeRequestsReachThePlatform();
     void fixedWindowDoesNotResize();
@@ -295,7 +314,6 @@ void TestSkinFrame::applyAndRemoveRoundTrip()
     settle();
     const WindowState before = WindowState::of(m_window.get());
     const QRect clientBefore = m_window->contentsRect();
-    const QPoint outerBefore = m_window->frameGeometry().topLeft();
 
     QVERIFY(applySkin(m_skin.get()));
     settle();
@@ -303,12 +321,12 @@ void TestSkinFrame::applyAndRemoveRoundTrip()
     QCOMPARE(frame, QMargins(6, 25, 6, 6));
     const WindowState skinned = WindowState::of(m_window.get());
     QVERIFY(m_window->windowFlags().testFlag(Qt::FramelessWindowHint));
-    // The client area keeps its size, the frame its place (where the
-    // client places its window at all).
+    // The client area keeps its size and, where the client places its
+    // window at all, its place on the screen: the frame grows around it.
     QCOMPARE(m_window->contentsRect().size(), clientBefore.size());
     QCOMPARE(m_window->size(), before.size + QSize(12, 31));
     if (tavrelctl::FrameRequests::clientPlacesWindows())
-        QCOMPARE(m_window->geometry().topLeft(), outerBefore);
+        QCOMPARE(m_window->geometry().topLeft(), before.pos - QPoint(6, 25));
     // Every control lies clear of the caption and the borders.
     for (auto it = skinned.children.cbegin(); it != skinned.children.cend(); ++it) {
         if (!m_window->findChild<QWidget *>(it.key(), Qt::FindDirectChildrenOnly))
@@ -781,18 +799,61 @@ void TestSkinFrame::maximizeAndRestore()
     QTRY_COMPARE(maximize->accessibleName(), QStringLiteral("Maximize"));
 }
 
+void TestSkinFrame::captionDragRequestsSystemMove_data()
+{
+    QTest::addColumn<QPoint>("delta");
+    QTest::addColumn<int>("moves");
+    const int distance = QGuiApplication::styleHints()->startDragDistance();
+    // A click alone must not leave the window following the pointer.
+    QTest::newRow("click") << QPoint() << 0;
+    QTest::newRow("short of the drag distance") << QPoint(distance - 1, 0) << 0;
+    QTest::newRow("past the drag distance") << QPoint(0, distance) << 1;
+    QTest::newRow("past it diagonally") << QPoint(-distance, distance) << 1;
+}
+
 void TestSkinFrame::captionDragRequestsSystemMove()
 {
+    QFETCH(QPoint, delta);
+    QFETCH(int, moves);
     QVERIFY(showSkinned(WindowKind::FixedDialog));
     QWidget *caption = m_skin->frame()->caption();
-    QTest::mousePress(caption, Qt::LeftButton, {}, QPoint(100, 12));
-    QTest::mouseRelease(caption, Qt::LeftButton, {}, QPoint(100, 12));
-    QCOMPARE(m_moves.size(), 1);
-    QCOMPARE(m_moves.first(), m_window->windowHandle());
+    pressMoveRelease(caption, QPoint(100, 12), delta);
+    QCOMPARE(m_moves.size(), moves);
+    if (moves)
+        QCOMPARE(m_moves.first(), m_window->windowHandle());
     QVERIFY(m_resizes.isEmpty());
+    // Moving on after the release starts nothing either.
+    sendMouse(caption, QEvent::MouseMove, QPoint(160, 14), Qt::NoButton);
+    QCOMPARE(m_moves.size(), moves);
     // A fixed window does not maximise on a double-click.
     QTest::mouseDClick(caption, Qt::LeftButton, {}, QPoint(100, 12));
     QVERIFY(!m_window->isMaximized());
+    QCOMPARE(m_moves.size(), moves);
+}
+
+void TestSkinFrame::topEdgeKeepsCaptionReachable()
+{
+    if (!tavrelctl::FrameRequests::clientPlacesWindows())
+        QSKIP("the compositor places windows here: a client has no screen position to keep");
+    // A window whose client area lies closer to the top of the screen than
+    // the caption is high is pushed down just enough, and goes back to its
+    // own place when the skin comes off.
+    m_window.reset(createWindow(WindowKind::Sizable));
+    m_skin = loadSkin(m_window.get(), &m_events);
+    QVERIFY(m_skin);
+    const QRect available = m_window->screen()->availableGeometry();
+    m_window->setGeometry(QRect(available.topLeft() + QPoint(100, 10), QSize(300, 200)));
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    settle();
+    const QRect client = m_window->geometry();
+    QVERIFY(applySkin(m_skin.get()));
+    settle();
+    QCOMPARE(m_window->geometry(),
+             QRect(client.left() - 6, available.top(), client.width() + 12, client.height() + 31));
+    QVERIFY(removeSkin(m_skin.get()));
+    settle();
+    QCOMPARE(m_window->geometry(), client);
 }
 
 void TestSkinFrame::resizeRequestsReachThePlatform_data()
@@ -830,8 +891,10 @@ void TestSkinFrame::resizeRequestsReachThePlatform()
         pos.setX(target->width() + pos.x());
     sendMouse(target, QEvent::MouseMove, pos, Qt::NoButton);
     QCOMPARE(target->cursor().shape(), cursor);
-    sendMouse(target, QEvent::MouseButtonPress, pos, Qt::LeftButton);
-    sendMouse(target, QEvent::MouseButtonRelease, pos, Qt::NoButton);
+    // A press alone resizes nothing; the drag does.
+    pressMoveRelease(target, pos, QPoint());
+    QVERIFY(m_resizes.isEmpty());
+    pressMoveRelease(target, pos, pastDragDistance());
     QCOMPARE(m_resizes, QList<Qt::Edges>{edges});
     QVERIFY(m_moves.isEmpty());
 }
@@ -843,12 +906,10 @@ void TestSkinFrame::fixedWindowDoesNotResize()
         auto *border = m_window->findChild<QWidget *>(QLatin1String(name));
         sendMouse(border, QEvent::MouseMove, QPoint(2, 2), Qt::NoButton);
         QCOMPARE(border->cursor().shape(), Qt::ArrowCursor);
-        sendMouse(border, QEvent::MouseButtonPress, QPoint(2, 2), Qt::LeftButton);
-        sendMouse(border, QEvent::MouseButtonRelease, QPoint(2, 2), Qt::NoButton);
+        pressMoveRelease(border, QPoint(2, 2), pastDragDistance());
     }
     QWidget *caption = m_skin->frame()->caption();
-    sendMouse(caption, QEvent::MouseButtonPress, QPoint(1, 1), Qt::LeftButton);
-    sendMouse(caption, QEvent::MouseButtonRelease, QPoint(1, 1), Qt::NoButton);
+    pressMoveRelease(caption, QPoint(1, 1), pastDragDistance());
     QVERIFY(m_resizes.isEmpty());
     QCOMPARE(m_moves.size(), 1); // the caption's corner only moves a fixed window
 }
@@ -866,7 +927,11 @@ void TestSkinFrame::followsMouseWhenPlatformCannotMove()
     // A window with no place of its own (Wayland) does not follow: moving
     // it would only shift the positions of the next mouse events.
     const bool follows = tavrelctl::FrameRequests::clientPlacesWindows();
-    QCOMPARE(m_window->pos(), start + (follows ? QPoint(30, 10) : QPoint()));
+    const QPoint moved = follows ? QPoint(30, 10) : QPoint();
+    QCOMPARE(m_window->pos(), start + moved);
+    // A move after the release no longer drags.
+    sendMouse(caption, QEvent::MouseMove, QPoint(60, 12), Qt::NoButton);
+    QCOMPARE(m_window->pos(), start + moved);
 
     const QSize size = m_window->size();
     auto *bottom = m_window->findChild<QWidget *>(QStringLiteral("tavrelskin_bottom"));

@@ -1,0 +1,10 @@
+#include "FrameRequests.h"
+
+namespace tavrelctl {
+
+bool FrameRequests::startFromPress(QWindow *, Qt::Edges, const QPointF &)
+{
+    return false;
+}
+
+} // namespace tavrelctl

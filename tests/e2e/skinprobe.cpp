@@ -1,0 +1,73 @@
+// A sizable skinned window for the real-window tests, skinned through the
+// real component and driven from its standard input, one command a line:
+// apply, remove, maximize, restore. It exists because the application's
+// own switch sits on fixed-size windows, which cannot be maximised.
+#include <ComponentHost.h>
+#include <SkinControl.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QListWidget>
+#include <QSocketNotifier>
+#include <QTextStream>
+#include <QWidget>
+#include <QWindow>
+
+#include <cstdio>
+#include <exception>
+#include <unistd.h>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: skinprobe COMPONENT_DIR\n");
+        return 2;
+    }
+    host::ComponentHost::instance().setSearchPaths({QString::fromLocal8Bit(argv[1])});
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("Tavrel Probe"));
+    auto *list = new QListWidget(&window);
+    list->setGeometry(20, 20, 120, 60);
+    list->addItems(
+        {QStringLiteral("Light Blue"), QStringLiteral("Dark Blue"), QStringLiteral("Green")});
+    // A base size of its own: without one Qt 6.4 at QT_SCALE_FACTOR=2 gives
+    // the window manager -2 x -2, which fluxbox takes as 65534 x 65534.
+    window.winId();
+    window.windowHandle()->setBaseSize(QSize(0, 0));
+    window.setGeometry(200, 150, 320, 200);
+    skin::SkinControl skin;
+    try {
+        skin = skin::SkinControl::create(&window);
+        skin.applySkin();
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "skinprobe: %s\n", e.what());
+        return 1;
+    }
+    window.show();
+
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, [&] {
+        char buffer[256];
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof(buffer));
+        if (n <= 0) {
+            app.quit();
+            return;
+        }
+        const QByteArray text(buffer, int(n));
+        for (const QByteArray &raw : text.split('\n')) {
+            const QByteArray command = raw.trimmed();
+            if (command == "apply")
+                skin.applySkin();
+            else if (command == "remove")
+                skin.removeSkin();
+            else if (command == "maximize")
+                window.showMaximized();
+            else if (command == "restore")
+                window.showNormal();
+            else if (!command.isEmpty())
+                std::fprintf(stderr, "skinprobe: unknown command '%s'\n", command.constData());
+        }
+    });
+    return app.exec();
+}
