@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FrameDrag.h"
+#include "SkinTitleCache.h"
 
 #include <QWidget>
 
@@ -8,6 +9,7 @@ namespace tavrelctl {
 
 class SkinCaptionButton;
 class SkinFrame;
+class SkinPainter;
 
 // The caption bar of a skinned window: left end, tiled or stretched middle and
 // right end of the caption band, the window icon (where the window has its
@@ -30,6 +32,9 @@ public:
     QRect iconRect() const;
     QString title() const;
     Qt::Edges resizeEdgesAt(const QPoint &pos) const;
+    // Whether the last paint drew the buttons' glyphs (so the buttons need
+    // not paint themselves).
+    bool paintsButtonGlyphs() const { return m_paintsGlyphs; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -45,10 +50,16 @@ private:
     void onMinimizeClicked();
     bool hasIcon() const;
     QRect mirrored(const QRect &r) const;
+    void paintBar(SkinPainter &painter) const;
+    void paintIconAndTitle(SkinPainter &painter);
+    void paintTitle(SkinPainter &painter, const QRect &icon, const QRect &text,
+                    const QString &elided, const QFont &font) const;
 
     SkinFrame *const m_frame;
     QList<SkinCaptionButton *> m_buttons; // close, maximise, minimise
     FrameDrag m_drag;
+    SkinTitleCache m_titleCache;
+    bool m_paintsGlyphs = false;
 };
 
 } // namespace tavrelctl

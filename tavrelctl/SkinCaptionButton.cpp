@@ -1,5 +1,6 @@
 #include "SkinCaptionButton.h"
 
+#include "SkinCaption.h"
 #include "SkinFrame.h"
 #include "SkinPainter.h"
 #include "SkinTheme.h"
@@ -71,6 +72,11 @@ QSize SkinCaptionButton::sizeHint() const
 
 void SkinCaptionButton::paintEvent(QPaintEvent *)
 {
+    // Usually drawn by the caption under it, which is repainted with the
+    // button (the button is not opaque).
+    const SkinCaption *caption = m_frame->caption();
+    if (caption && caption->paintsButtonGlyphs())
+        return;
     SkinPainter painter(this);
     const SkinTheme &theme = m_frame->theme();
     painter.drawPiece(theme, theme.layout().glyphCell(glyph(), glyphState()), painter.deviceRect());
