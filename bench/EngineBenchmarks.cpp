@@ -14,6 +14,7 @@
 #include <Form.h>
 #include <PictureStream.h>
 #include <SkinCaption.h>
+#include <SkinCaptionButton.h>
 #include <SkinContract.h>
 #include <SkinFrame.h>
 #include <SkinPicture.h>
@@ -147,6 +148,100 @@ void BM_DecorationsPaint(benchmark::State &state)
 }
 BENCHMARK(BM_DecorationsPaint)->Apply(sizeArgs)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
 
+// The floor for the same frame: one QPainter on an image of the window's
+// size blitting the engine's own pieces, already cut and scaled, where the
+// engine puts them: the caption's ends, the bottom corners and three buttons
+// with drawPixmap, the caption's middle and the three edges with
+// drawTiledPixmap. No title, no widgets, no clipping.
+void BM_PlainBlit(benchmark::State &state)
+{
+    const QSize size = sizeArg(state);
+    SkinnedWindow w(size); // the engine's own pieces and measures
+    if (!w.error.isEmpty()) {
+        state.SkipWithError(qPrintable(w.error));
+        return;
+    }
+    const SkinTheme &theme = w.frame()->theme();
+    const SkinLayout &layout = theme.layout();
+    const SkinLayout::Look look = w.frame()->look();
+    const int captionHeight = w.frame()->captionHeight();
+    const QRect leftSource = theme.captionSource(look, SkinLayout::LeftEnd, captionHeight);
+    const QPixmap left = theme.devicePiece(leftSource, leftSource.size());
+    const QRect middleSource = theme.captionSource(look, SkinLayout::Middle, captionHeight);
+    const QPixmap middle = theme.devicePiece(middleSource, middleSource.size());
+    const QRect rightSource = theme.captionSource(look, SkinLayout::RightEnd, captionHeight);
+    const QPixmap right = theme.devicePiece(rightSource, rightSource.size());
+    auto tile = [&](SkinLayout::Tile t) {
+        const QRect r = layout.frameTile(look, t);
+        return theme.devicePiece(r, r.size());
+    };
+    const QPixmap leftEdge = tile(SkinLayout::LeftEdge);
+    const QPixmap rightEdge = tile(SkinLayout::RightEdge);
+    const QPixmap bottomLeft = tile(SkinLayout::BottomLeft);
+    const QPixmap bottomEdge = tile(SkinLayout::BottomEdge);
+    const QPixmap bottomRight = tile(SkinLayout::BottomRight);
+    QList<std::pair<QPoint, QPixmap>> buttons;
+    for (tavrelctl::SkinCaptionButton *button : w.frame()->buttons()) {
+        if (button->isHidden())
+            continue;
+        const QRect cell = layout.glyphCell(button->glyph(), button->glyphState());
+        buttons.append({button->geometry().topLeft(), theme.devicePiece(cell, cell.size())});
+    }
+    const int width = size.width(), height = size.height();
+    const int bottomTop = height - bottomEdge.height();
+    const QRect middleRect(left.width(), 0, width - left.width() - right.width(), captionHeight);
+    const QRect leftRect(0, captionHeight, leftEdge.width(), bottomTop - captionHeight);
+    const QRect rightRect(width - rightEdge.width(), captionHeight, rightEdge.width(),
+                          bottomTop - captionHeight);
+    const QRect bottomRect(bottomLeft.width(), bottomTop,
+                           width - bottomLeft.width() - bottomRight.width(), bottomEdge.height());
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    // Not inlined: profiles find the frame's cost under this one name.
+    struct Blit
+    {
+        Q_NEVER_INLINE static void paint(QImage *image, const QPixmap &left, const QPixmap &middle,
+                                         const QPixmap &right, const QRect &middleRect,
+                                         const QList<std::pair<QPoint, QPixmap>> &buttons,
+                                         const QPixmap &leftEdge, const QRect &leftRect,
+                                         const QPixmap &rightEdge, const QRect &rightRect,
+                                         const QPixmap &bottomLeft, const QPixmap &bottomEdge,
+                                         const QRect &bottomRect, const QPixmap &bottomRight)
+        {
+            const int width = image->width(), bottomTop = bottomRect.top();
+            QPainter p(image);
+            p.drawPixmap(0, 0, left);
+            p.drawTiledPixmap(middleRect, middle);
+            p.drawPixmap(width - right.width(), 0, right);
+            for (const auto &[pos, pixmap] : buttons)
+                p.drawPixmap(pos, pixmap);
+            p.drawTiledPixmap(leftRect, leftEdge);
+            p.drawTiledPixmap(rightRect, rightEdge);
+            p.drawPixmap(0, bottomTop, bottomLeft);
+            p.drawTiledPixmap(bottomRect, bottomEdge);
+            p.drawPixmap(width - bottomRight.width(), bottomTop, bottomRight);
+        }
+    };
+    auto paint = [&] {
+        Blit::paint(&image, left, middle, right, middleRect, buttons, leftEdge, leftRect, rightEdge,
+                    rightRect, bottomLeft, bottomEdge, bottomRect, bottomRight);
+    };
+    paint();
+    if (buttons.size() != 3 || qAlpha(image.pixel(width / 2, captionHeight / 2)) == 0 ||
+        qAlpha(image.pixel(1, height / 2)) == 0 ||
+        qAlpha(image.pixel(width / 2, height - 1)) == 0) {
+        state.SkipWithError("the plain blit left part of the frame unpainted");
+        return;
+    }
+    saveIfAsked(image, QStringLiteral("plainblit-") + sizeLabel(size));
+    for (auto _ : state) {
+        paint();
+        benchmark::ClobberMemory();
+    }
+    state.SetLabel(sizeLabel(size).toStdString());
+}
+BENCHMARK(BM_PlainBlit)->Apply(sizeArgs)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
+
 // The nine-slice picture a style sheet needs for the same frame: the
 // caption's left end, middle and right end on top, the side tiles in the
 // middle row (on the window's face colour), the bottom corners and edge
@@ -244,6 +339,89 @@ BENCHMARK(BM_StyleSheetNineSlice)
     ->ArgNames({"size", "stretch"})
     ->ArgsProduct({{0, 1, 2}, {0, 1}})
     ->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
+
+// Live resizing: CleanFrm, shown, stepped from 300 x 200 to 1920 x 1080 in
+// 100 steps and back; one iteration is one step: the resize, the layout it
+// causes (the events it posts delivered) and a full repaint of the window
+// through its backing store. Skinned by the engine registered in-process,
+// against the same window with the skin removed (RemoveSkin). The window's
+// size is its widget size either way: with the skin on, that includes the
+// drawn frame.
+forms::Form *cleanForm(QString *error)
+{
+    static app::WindowRegistry *registry = nullptr;
+    if (!registry) {
+        host::ComponentHost::instance().registerClass(
+            skin::className(), [] { return std::make_unique<tavrelctl::TavrelSkin>(); });
+        registry = new app::WindowRegistry;
+        try {
+            registry->form(forms::FormKind::Clean).show();
+        } catch (const host::Error &e) {
+            *error = e.status().toString();
+            return nullptr;
+        }
+        QCoreApplication::processEvents();
+    }
+    return &registry->form(forms::FormKind::Clean);
+}
+
+void BM_LiveResize(benchmark::State &state)
+{
+    const bool skinned = state.range(0) != 0;
+    QString error;
+    forms::Form *form = cleanForm(&error);
+    if (!form) {
+        state.SkipWithError(qPrintable(error));
+        return;
+    }
+    QWidget *window = form->window();
+    try {
+        if (skinned)
+            form->skin().applySkin();
+        else
+            form->skin().removeSkin();
+    } catch (const host::Error &e) {
+        state.SkipWithError(e.what());
+        return;
+    }
+    QCoreApplication::processEvents();
+    const bool hasCaption =
+        window->findChild<QWidget *>(QStringLiteral("tavrelskin_caption")) != nullptr &&
+        window->findChild<QWidget *>(QStringLiteral("tavrelskin_caption"))->isVisible();
+    if (hasCaption != skinned) {
+        state.SkipWithError(skinned ? "CleanFrm is not skinned" : "the skin did not come off");
+        return;
+    }
+    constexpr int Steps = 100;
+    const QSize from(300, 200), to(1920, 1080);
+    auto sizeAt = [&](int i) {
+        return QSize(from.width() + (to.width() - from.width()) * i / (Steps - 1),
+                     from.height() + (to.height() - from.height()) * i / (Steps - 1));
+    };
+    auto step = [&](int i) {
+        window->resize(sizeAt(i));
+        QCoreApplication::sendPostedEvents();
+        window->repaint();
+    };
+    // Every size once before timing, and a check that the window follows.
+    for (int i = 0; i < Steps; ++i)
+        step(i);
+    if (window->size() != to) {
+        state.SkipWithError("CleanFrm did not take the size asked for");
+        return;
+    }
+    int i = Steps - 1, direction = -1;
+    for (auto _ : state) {
+        if (i + direction < 0 || i + direction >= Steps)
+            direction = -direction;
+        i += direction;
+        step(i);
+    }
+    window->resize(from);
+    QCoreApplication::processEvents();
+    state.SetLabel(skinned ? "skinned" : "unskinned");
+}
+BENCHMARK(BM_LiveResize)->ArgName("skinned")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
 
 QImage decodedPicture()
 {

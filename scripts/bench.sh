@@ -87,13 +87,23 @@ END {
   for (i = 0; i < 3; i++) {
     d = "BM_DecorationsPaint/size:" i
     r = "BM_StyleSheetNineSlice/size:" i "/stretch:0"; s = "BM_StyleSheetNineSlice/size:" i "/stretch:1"
+    b = "BM_PlainBlit/size:" i
     anchor = cpu[r] < cpu[s] ? cpu[r] : cpu[s]
     ratio = anchor > 0 ? cpu[d] / anchor : 0
-    row("skin decorations, " sizes[i + 1], d, i == 2 ? "<= 0.05 x style sheet" : "",
-        sprintf("%.3f (1/%.1f)", ratio, ratio > 0 ? 1 / ratio : 0), i == 2 ? ok(ratio <= 0.05) : "")
+    blit = cpu[b] > 0 ? cpu[d] / cpu[b] : 0
+    target = i == 2 ? "<= 0.05 x style sheet" : i == 0 ? "<= 0.75 x style sheet" : ""
+    row("skin decorations, " sizes[i + 1], d, target,
+        sprintf("%.3f (1/%.1f)", ratio, ratio > 0 ? 1 / ratio : 0),
+        i == 2 ? ok(ratio <= 0.05) : i == 0 ? ok(ratio <= 0.75) : "")
+    row("plain blit of the same pieces, " sizes[i + 1], b, "", "", "")
+    printf "| skin decorations over plain blit, %s | | | <= 1.25x | %.2fx | %s |\n", sizes[i + 1], blit, ok(blit <= 1.25)
     row("style-sheet nine-slice (repeat), " sizes[i + 1], r, "", "", "")
     row("style-sheet nine-slice (stretch), " sizes[i + 1], s, "", "", "")
   }
+  row("live resize step, CleanFrm skinned", "BM_LiveResize/skinned:1", "", "", "")
+  row("live resize step, CleanFrm unskinned", "BM_LiveResize/skinned:0", "", "", "")
+  lr = cpu["BM_LiveResize/skinned:0"] > 0 ? cpu["BM_LiveResize/skinned:1"] / cpu["BM_LiveResize/skinned:0"] : 0
+  printf "| live resize, skinned over unskinned per step | | | <= 1.10x | %.3fx | %s |\n", lr, ok(lr <= 1.10)
   g = cpu["BM_DecorationsPaint/size:2"] / cpu["BM_DecorationsPaint/size:0"]
   printf "| skin decorations, 3840x2160 over 371x201 (perimeter 10.5x, area 111x) | | | <= 15x | %.1fx | %s |\n", g, ok(g <= 15)
   row("scheme pieces built cold (Dark Blue)", "BM_SchemeBuildCold/scheme:2", "", "", "")

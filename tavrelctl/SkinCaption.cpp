@@ -8,6 +8,7 @@
 
 #include <QMouseEvent>
 #include <QShortcut>
+#include <QtMath>
 
 namespace tavrelctl {
 
@@ -133,12 +134,10 @@ QRect SkinCaption::titleRect() const
     return mirrored(r);
 }
 
-void SkinCaption::paintEvent(QPaintEvent *)
+void SkinCaption::paintBar(SkinPainter &painter) const
 {
     const SkinTheme &theme = m_frame->theme();
-    const SkinLayout &layout = theme.layout();
     const SkinLayout::Look look = m_frame->look();
-    SkinPainter painter(this);
     const QRect all = painter.deviceRect();
     const int height = m_frame->captionHeight();
     const QRect leftSource = theme.captionSource(look, SkinLayout::LeftEnd, height);
@@ -149,44 +148,178 @@ void SkinCaption::paintEvent(QPaintEvent *)
     const int leftWidth = qMin(endWidth, all.width() / 2);
     const int rightWidth = qMin(endWidth, all.width() - leftWidth);
     const QRect middle(leftWidth, 0, all.width() - leftWidth - rightWidth, all.height());
-    if (layout.marker(SkinLayout::MiddleFill) == 0)
+    if (theme.layout().marker(SkinLayout::MiddleFill) == 0)
         painter.drawTiled(theme, middleSource, middle,
                           QSize(painter.device(middleSource.width()), all.height()));
     else
         painter.drawStretched(theme, middleSource, middle);
+    // The ends are cut short only on a bar narrower than both together.
+    const bool clipped = leftWidth < endWidth || rightWidth < endWidth;
     QPainter *p = painter.painter();
-    p->save();
-    p->setClipRect(QRect(0, 0, leftWidth, all.height()));
-    painter.drawPiece(theme, leftSource, QRect(0, 0, endWidth, all.height()));
-    p->setClipRect(QRect(all.width() - rightWidth, 0, rightWidth, all.height()));
-    painter.drawPiece(theme, rightSource, QRect(all.width() - endWidth, 0, endWidth, all.height()));
-    p->restore();
-
-    painter.beginLogical();
-    if (hasIcon()) {
-        const QRect icon = iconRect();
-        m_frame->window()->windowIcon().paint(p, icon);
+    if (clipped) {
+        p->save();
+        p->setClipRect(QRect(0, 0, leftWidth, all.height()));
     }
-    const QRect text = titleRect();
+    painter.drawPiece(theme, leftSource, QRect(0, 0, endWidth, all.height()));
+    if (clipped)
+        p->setClipRect(QRect(all.width() - rightWidth, 0, rightWidth, all.height()));
+    painter.drawPiece(theme, rightSource, QRect(all.width() - endWidth, 0, endWidth, all.height()));
+    if (clipped)
+        p->restore();
+}
+
+void SkinCaption::paintTitle(SkinPainter &painter, const QRect &icon, const QRect &text,
+                             const QString &elided, const QFont &font) const
+{
+    const SkinTheme &theme = m_frame->theme();
+    QPainter *p = painter.painter();
+    painter.beginLogical();
+    if (!icon.isEmpty())
+        m_frame->window()->windowIcon().paint(p, icon);
     if (text.width() > 0) {
-        QFont font = m_frame->window()->font();
-        font.setBold(true);
         p->setFont(font);
         const Qt::Alignment align =
             Qt::AlignVCenter |
-            (layout.marker(SkinLayout::TextAlign) != 0 ? Qt::AlignHCenter : Qt::AlignLeading);
-        const QString elided = QFontMetrics(font).elidedText(title(), Qt::ElideRight, text.width());
+            (theme.layout().marker(SkinLayout::TextAlign) != 0 ? Qt::AlignHCenter
+                                                               : Qt::AlignLeading);
         // A soft shadow in the window text colour keeps light caption text
         // readable on the light top rows of the tab.
         QColor shadow = theme.swatch(SkinLayout::WindowTextSwatch);
         shadow.setAlpha(120);
         p->setPen(shadow);
         p->drawText(text.translated(1, 1), int(align), elided);
-        p->setPen(theme.swatch(look == SkinLayout::Active ? SkinLayout::ActiveCaptionTextSwatch
-                                                          : SkinLayout::InactiveCaptionTextSwatch));
+        p->setPen(theme.swatch(m_frame->look() == SkinLayout::Active
+                                   ? SkinLayout::ActiveCaptionTextSwatch
+                                   : SkinLayout::InactiveCaptionTextSwatch));
         p->drawText(text, int(align), elided);
     }
     painter.endLogical();
+}
+
+void SkinCaption::paintEvent(QPaintEvent *)
+{
+    SkinPainter painter(this);
+    paintBar(painter);
+    paintIconAndTitle(painter);
+    // The buttons' glyphs, here rather than in each button's own paint
+    // event: a painter per widget costs more than the blit it is begun for.
+    // A button is not opaque: updating it repaints the caption under it.
+    // At a fractional ratio a button's edges fall between device pixels,
+    // where only the button's own painter places the glyph as it always
+    // has; there the buttons paint themselves.
+    m_paintsGlyphs = painter.ratio() == qFloor(painter.ratio());
+    if (!m_paintsGlyphs)
+        return;
+    for (const SkinCaptionButton *button : std::as_const(m_buttons)) {
+        if (!button->isHidden())
+            button->paintGlyph(painter,
+                               painter.deviceRect(button->glyphRect().translated(button->pos())));
+    }
+}
+
+void SkinCaption::paintIconAndTitle(SkinPainter &painter)
+{
+    // The icon and the title come from a strip painted once per look: text
+    // layout and glyph drawing cost several times the bar's blits.
+    const QRect icon = iconRect();
+    const QRect text = titleRect();
+    if (icon.isEmpty() && text.width() <= 0)
+        return;
+    const QFont &font = m_titleCache.boldFont(m_frame->window()->font());
+    const QString fullTitle = title();
+    const QString elided =
+        text.width() > 0 ? m_titleCache.elided(fullTitle, font, text.width()) : QString();
+
+    const SkinTheme &theme = m_frame->theme();
+    const SkinLayout &layout = theme.layout();
+    const QRect all = painter.deviceRect();
+    const qreal ratio = painter.ratio();
+    const bool leading = layout.marker(SkinLayout::TextAlign) == 0;
+    const int endWidth = painter.device(
+        theme.captionSource(m_frame->look(), SkinLayout::LeftEnd, m_frame->captionHeight())
+            .width());
+    SkinTitleCache::Key key;
+    key.theme = &theme;
+    key.look = m_frame->look();
+    key.ratio = ratio;
+    key.captionHeight = m_frame->captionHeight();
+    key.deviceWidth = all.width();
+    key.deviceHeight = all.height();
+    key.icon = icon;
+    key.iconKey = icon.isEmpty() ? 0 : m_frame->window()->windowIcon().cacheKey();
+    key.text = text;
+    key.align = layout.marker(SkinLayout::TextAlign);
+    key.direction = layoutDirection();
+    key.title = elided;
+    key.font = font;
+    // With the whole title at the leading edge on the tiled middle, a strip
+    // clear of the bar's right end is the same at every width: it is kept
+    // under a key without the width.
+    SkinTitleCache::Key anyWidth = key;
+    anyWidth.deviceWidth = -1;
+    anyWidth.text.setWidth(-1);
+    const bool mayIgnoreWidth = layoutDirection() == Qt::LeftToRight && leading &&
+                                layout.marker(SkinLayout::MiddleFill) == 0 &&
+                                endWidth <= all.width() / 2 && elided == fullTitle;
+    const SkinTitleCache::Strip *strip = nullptr;
+    if (mayIgnoreWidth) {
+        strip = m_titleCache.strip(anyWidth);
+        if (strip && strip->right() > all.width() - endWidth)
+            strip = nullptr;
+    }
+    if (!strip)
+        strip = m_titleCache.strip(key);
+    if (!strip) {
+        // The columns the icon and the text can touch: the text's layout
+        // box widened by a line height for overhanging glyphs and the shadow.
+        QRect logical = icon;
+        if (text.width() > 0) {
+            const QFontMetrics metrics(font);
+            const QRect box = metrics.boundingRect(
+                text, int(Qt::AlignVCenter | (leading ? Qt::AlignLeading : Qt::AlignHCenter)),
+                elided);
+            logical |= box.adjusted(-metrics.height(), 0, metrics.height() + 1, 0);
+        }
+        const int left = qMax(0, qFloor(logical.left() * ratio));
+        const int right = qMin(all.width(), qCeil((logical.right() + 1) * ratio));
+        SkinTitleCache::Strip built;
+        built.left = left;
+        if (right > left) {
+            QImage image(right - left, all.height(), QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(ratio);
+            image.fill(Qt::transparent);
+            {
+                SkinPainter stripPainter(&image, all.size(), left);
+                paintBar(stripPainter);
+            }
+            bool opaque = true;
+            for (int y = 0; y < image.height() && opaque; ++y) {
+                const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+                for (int x = 0; x < image.width(); ++x) {
+                    if (qAlpha(line[x]) != 255) {
+                        opaque = false;
+                        break;
+                    }
+                }
+            }
+            if (opaque) {
+                {
+                    SkinPainter stripPainter(&image, all.size(), left);
+                    stripPainter.painter()->setLayoutDirection(layoutDirection());
+                    paintTitle(stripPainter, icon, text, elided, font);
+                }
+                image.setDevicePixelRatio(1.0);
+                built.pixmap = QPixmap::fromImage(image);
+            }
+        }
+        const bool widthFree = mayIgnoreWidth && right <= all.width() - endWidth;
+        m_titleCache.setStrip(widthFree ? anyWidth : key, built);
+        strip = m_titleCache.strip(widthFree ? anyWidth : key);
+    }
+    if (strip->pixmap.isNull())
+        paintTitle(painter, icon, text, elided, font);
+    else
+        painter.painter()->drawPixmap(strip->left, 0, strip->pixmap);
 }
 
 void SkinCaption::resizeEvent(QResizeEvent *event)

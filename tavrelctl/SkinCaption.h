@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FrameDrag.h"
+#include "SkinTitleCache.h"
 
 #include <QWidget>
 
@@ -8,6 +9,7 @@ namespace tavrelctl {
 
 class SkinCaptionButton;
 class SkinFrame;
+class SkinPainter;
 class SkinWindowMenu;
 
 // The caption bar of a skinned window: left end, tiled or stretched middle and
@@ -37,6 +39,9 @@ public:
     // Opens the window menu where Alt+Space opens it: under the caption's
     // leading end.
     void openWindowMenu();
+    // Whether the last paint drew the buttons' glyphs (so the buttons need
+    // not paint themselves).
+    bool paintsButtonGlyphs() const { return m_paintsGlyphs; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -55,11 +60,17 @@ private:
     QRect mirrored(const QRect &r) const;
     void placeButton(SkinCaptionButton *button, const QRect &glyph, bool last);
     bool iconPressed(QMouseEvent *event);
+    void paintBar(SkinPainter &painter) const;
+    void paintIconAndTitle(SkinPainter &painter);
+    void paintTitle(SkinPainter &painter, const QRect &icon, const QRect &text,
+                    const QString &elided, const QFont &font) const;
 
     SkinFrame *const m_frame;
     QList<SkinCaptionButton *> m_buttons; // close, maximise, minimise
     FrameDrag m_drag;
     SkinWindowMenu *const m_menu;
+    SkinTitleCache m_titleCache;
+    bool m_paintsGlyphs = false;
 };
 
 } // namespace tavrelctl

@@ -1,5 +1,6 @@
 #include "SkinCaptionButton.h"
 
+#include "SkinCaption.h"
 #include "SkinFrame.h"
 #include "SkinPainter.h"
 #include "SkinTheme.h"
@@ -118,11 +119,20 @@ QSize SkinCaptionButton::sizeHint() const
 
 void SkinCaptionButton::paintEvent(QPaintEvent *)
 {
+    // Usually drawn by the caption under it, which is repainted with the
+    // button (the button is not opaque).
+    const SkinCaption *caption = m_frame->caption();
+    if (caption && caption->paintsButtonGlyphs())
+        return;
     SkinPainter painter(this);
+    paintGlyph(painter, painter.deviceRect(glyphRect()));
+}
+
+void SkinCaptionButton::paintGlyph(SkinPainter &painter, const QRect &target) const
+{
     const SkinTheme &theme = m_frame->theme();
     const SkinLayout &layout = theme.layout();
     const SkinLayout::GlyphState state = glyphState();
-    const QRect target = painter.deviceRect(glyphRect());
     painter.drawPiece(theme, layout.glyphCell(glyph(), state), target);
     if (state == SkinLayout::Pressed && layout.pressedIsShadedHot()) {
         // The hot disc pushed in: a darker shade over the disc only, so the

@@ -7,6 +7,7 @@
 namespace tavrelctl {
 
 class SkinFrame;
+class SkinPainter;
 
 // One caption button (close, maximise/restore, minimise) drawn from the glyph
 // grid (SkinLayout says which row serves which state): normal, hot while the
@@ -35,6 +36,9 @@ public:
     // button only widens its hit area.
     QRect glyphRect() const { return m_glyphRect.isNull() ? rect() : m_glyphRect; }
     void setGlyphRect(const QRect &rect);
+    // Draws the glyph of the button's state over `target` (device pixels of
+    // the painter's widget).
+    void paintGlyph(SkinPainter &painter, const QRect &target) const;
 
     QSize sizeHint() const override;
 

@@ -2,10 +2,69 @@
 
 #include "SkinTheme.h"
 
+#include <QCoreApplication>
+#include <QHash>
+#include <QImage>
 #include <QWidget>
 #include <QtMath>
 
 namespace tavrelctl {
+
+namespace {
+// The raster engine blends a tiled pixmap one tile-wide span at a time: a
+// one-pixel caption column across a 1920-pixel bar is 1920 spans a row, a
+// 6-pixel border tile down a 1000-pixel side 170 blits. The same tile
+// repeated to a few hundred pixels paints the same pixels in a handful of
+// spans, or in one blit where it covers the target. Kept for the process
+// and shared by every window; a piece's cacheKey is never reused, so an
+// entry cannot outlive what it was made of into a wrong picture.
+constexpr int LongTileLength = 512;      // device pixels
+constexpr qsizetype LongTileLimit = 256; // entries, far above what one picture needs
+
+QHash<std::pair<qint64, int>, QPixmap> *longTiles()
+{
+    static QHash<std::pair<qint64, int>, QPixmap> *tiles = [] {
+        auto *hash = new QHash<std::pair<qint64, int>, QPixmap>;
+        // Pixmaps must go before the application object does.
+        qAddPostRoutine([] { longTiles()->clear(); });
+        return hash;
+    }();
+    return tiles;
+}
+
+int repeatedLength(int length)
+{
+    return length * ((LongTileLength + length - 1) / length);
+}
+
+// `piece` repeated along the axes the target is longer in, to whole
+// repeats of at least LongTileLength device pixels.
+QPixmap longTile(const QPixmap &piece, const QSize &target)
+{
+    if (piece.isNull())
+        return piece;
+    const bool alongX = target.width() > piece.width() && piece.width() < LongTileLength;
+    const bool alongY = target.height() > piece.height() && piece.height() < LongTileLength;
+    if (!alongX && !alongY)
+        return piece;
+    auto *tiles = longTiles();
+    const std::pair<qint64, int> key{piece.cacheKey(), int(alongX) | int(alongY) << 1};
+    if (auto it = tiles->constFind(key); it != tiles->constEnd())
+        return *it;
+    if (tiles->size() >= LongTileLimit)
+        tiles->clear();
+    const QImage source = piece.toImage();
+    QImage tile(alongX ? repeatedLength(piece.width()) : piece.width(),
+                alongY ? repeatedLength(piece.height()) : piece.height(), source.format());
+    QPainter p(&tile);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawTiledPixmap(tile.rect(), piece);
+    p.end();
+    const QPixmap pixmap = QPixmap::fromImage(tile);
+    tiles->insert(key, pixmap);
+    return pixmap;
+}
+} // namespace
 
 SkinPainter::SkinPainter(QWidget *widget) : m_painter(widget)
 {
@@ -23,9 +82,12 @@ SkinPainter::SkinPainter(QWidget *widget) : m_painter(widget)
     // a pixel out of the window.
     m_origin = QPointF(toDevice.dx(), toDevice.dy());
     m_deviceRect = deviceRect(widget->rect());
-    m_painter.save();
-    m_painter.scale(1.0 / m_ratio, 1.0 / m_ratio);
-    m_painter.translate(qRound(m_origin.x()) - m_origin.x(), qRound(m_origin.y()) - m_origin.y());
+    // The painter ends with this object: nothing to save and restore.
+    if (m_ratio != 1.0)
+        m_painter.scale(1.0 / m_ratio, 1.0 / m_ratio);
+    const QPointF shift(qRound(m_origin.x()) - m_origin.x(), qRound(m_origin.y()) - m_origin.y());
+    if (!shift.isNull())
+        m_painter.translate(shift);
 }
 
 QRect SkinPainter::deviceRect(const QRect &logical) const
@@ -37,10 +99,16 @@ QRect SkinPainter::deviceRect(const QRect &logical) const
                  QPoint(x(logical.right() + 1) - 1, y(logical.bottom() + 1) - 1));
 }
 
-SkinPainter::~SkinPainter()
+SkinPainter::SkinPainter(QImage *image, const QSize &deviceSize, int deviceLeft) : m_painter(image)
 {
-    m_painter.restore();
+    m_ratio = image->devicePixelRatio();
+    m_deviceRect = QRect(QPoint(0, 0), deviceSize);
+    if (m_ratio != 1.0)
+        m_painter.scale(1.0 / m_ratio, 1.0 / m_ratio);
+    m_painter.translate(-deviceLeft, 0);
 }
+
+SkinPainter::~SkinPainter() = default;
 
 void SkinPainter::drawPiece(const SkinTheme &theme, const QRect &source, const QRect &target)
 {
@@ -54,7 +122,11 @@ void SkinPainter::drawTiled(const SkinTheme &theme, const QRect &source, const Q
 {
     if (target.isEmpty() || tile.isEmpty())
         return;
-    m_painter.drawTiledPixmap(target, theme.devicePiece(source, tile, m_ratio));
+    const QPixmap pixmap = longTile(theme.devicePiece(source, tile, m_ratio), target.size());
+    if (target.width() <= pixmap.width() && target.height() <= pixmap.height())
+        m_painter.drawPixmap(target.topLeft(), pixmap, QRect(QPoint(0, 0), target.size()));
+    else
+        m_painter.drawTiledPixmap(target, pixmap);
 }
 
 void SkinPainter::drawStretched(const SkinTheme &theme, const QRect &source, const QRect &target)

@@ -4,6 +4,7 @@
 #include <QRect>
 
 QT_BEGIN_NAMESPACE
+class QImage;
 class QWidget;
 QT_END_NAMESPACE
 
@@ -19,6 +20,10 @@ class SkinPainter
 {
 public:
     explicit SkinPainter(QWidget *widget);
+    // Paints into `image` (of the widget's device pixel ratio) the device
+    // columns from `deviceLeft` on of a widget `deviceSize` device pixels
+    // large, exactly as the widget's own paint event would.
+    SkinPainter(QImage *image, const QSize &deviceSize, int deviceLeft);
     ~SkinPainter();
 
     qreal ratio() const { return m_ratio; }

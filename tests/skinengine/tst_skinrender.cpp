@@ -1,14 +1,19 @@
 #include "SampleWindows.h"
 #include "SkinTestData.h"
 
+#include <SkinCaptionButton.h>
 #include <SkinFrame.h>
+#include <SkinLayout.h>
 #include <SkinPicture.h>
 #include <SkinTheme.h>
 #include <TavrelSkin.h>
 #include <TestSupport.h>
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QDir>
+#include <QPainter>
+#include <QScreen>
 #include <QSet>
 #include <QTest>
 #include <QtMath>
@@ -37,6 +42,9 @@ private slots:
     void captionButtonsAreRoundAndCentred();
     void piecesAreBuiltOncePerProcess();
     void otherPictureGivesOtherLook();
+    void keptFrameFollowsChanges_data();
+    void keptFrameFollowsChanges();
+    void buttonStateReachesTheScreen();
 
 private:
     // `imageRatio` > 0: rendered into an image of that device pixel ratio
@@ -546,6 +554,244 @@ void TestSkinRender::otherPictureGivesOtherLook()
     QCOMPARE(QColor(a.pixel(tab)), QColor(200, 30, 30));
     QCOMPARE(QColor(b.pixel(tab)), QColor(30, 30, 200));
     save(a, QStringLiteral("engine-synthetic-red"));
+}
+
+namespace {
+
+QImage renderAt(QWidget *window, qreal ratio)
+{
+    QImage image(window->size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::black);
+    window->render(&image);
+    return image;
+}
+
+// What a caption keeps between paints (its title strip, the elided title,
+// the bold font) and the tiles every window shares must follow each
+// change: after it, a window painted before looks exactly like a window
+// painted for the first time in the changed state.
+enum class Change {
+    LongerTitle,
+    TitleElided,
+    TitleWholeAgain,
+    Modified,
+    Scheme,
+    Font,
+    Icon,
+    Wider,
+    RightToLeft,
+    Inactive,
+    Ratio2,
+    Ratio150
+};
+
+QIcon redIcon()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::red);
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+void TestSkinRender::keptFrameFollowsChanges_data()
+{
+    QTest::addColumn<int>("change");
+    QTest::newRow("longer title") << int(Change::LongerTitle);
+    QTest::newRow("title elided") << int(Change::TitleElided);
+    QTest::newRow("title whole again") << int(Change::TitleWholeAgain);
+    QTest::newRow("window modified") << int(Change::Modified);
+    QTest::newRow("scheme switch") << int(Change::Scheme);
+    QTest::newRow("font") << int(Change::Font);
+    QTest::newRow("icon") << int(Change::Icon);
+    QTest::newRow("wider") << int(Change::Wider);
+    QTest::newRow("right to left") << int(Change::RightToLeft);
+    QTest::newRow("active to inactive") << int(Change::Inactive);
+    QTest::newRow("ratio 1 to 2") << int(Change::Ratio2);
+    QTest::newRow("ratio 1 to 1.5") << int(Change::Ratio150);
+}
+
+void TestSkinRender::keptFrameFollowsChanges()
+{
+    QFETCH(int, change);
+    const auto kind = Change(change);
+    const qreal ratio = kind == Change::Ratio2 ? 2.0 : kind == Change::Ratio150 ? 1.5 : 1.0;
+    auto prepare = [kind](QWidget *window) {
+        window->setWindowTitle(QStringLiteral("Sizable[*]"));
+        window->resize(kind == Change::TitleWholeAgain ? QSize(150, 180) : QSize(300, 180));
+    };
+    std::unique_ptr<tavrelctl::TavrelSkin> skin;
+    auto changeIt = [kind, &skin](QWidget *window) {
+        switch (kind) {
+        case Change::LongerTitle:
+            window->setWindowTitle(QStringLiteral("A much longer title[*]"));
+            break;
+        case Change::TitleElided:
+            window->setWindowTitle(
+                QStringLiteral("A title far too long for the caption of so small a window[*]"));
+            break;
+        case Change::TitleWholeAgain:
+        case Change::Wider:
+            window->resize(420, 180);
+            break;
+        case Change::Modified:
+            window->setWindowModified(true);
+            break;
+        case Change::Scheme:
+            QVERIFY(putScheme(skin.get(), 3));
+            break;
+        case Change::Font: {
+            QFont font = window->font();
+            font.setPointSizeF(font.pointSizeF() * 1.5);
+            window->setFont(font);
+            break;
+        }
+        case Change::Icon:
+            window->setWindowIcon(redIcon());
+            break;
+        case Change::RightToLeft:
+            window->setLayoutDirection(Qt::RightToLeft);
+            break;
+        case Change::Inactive:
+        case Change::Ratio2:
+        case Change::Ratio150:
+            break;
+        }
+        QCoreApplication::processEvents();
+    };
+
+    // Painted once, then changed and painted again. Only the activation
+    // needs the window on the screen.
+    std::unique_ptr<QWidget> window(createWindow(WindowKind::Sizable));
+    prepare(window.get());
+    skin = loadSkin(window.get());
+    QVERIFY(skin && applySkin(skin.get()));
+    QWidget other;
+    if (kind == Change::Inactive) {
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QCOMPARE(skin->frame()->look(), tavrelctl::SkinLayout::Active);
+    }
+    const QImage before = renderAt(window.get(), 1.0);
+    changeIt(window.get());
+    if (QTest::currentTestFailed())
+        return;
+    if (kind == Change::Inactive) {
+        other.setGeometry(0, 0, 20, 20);
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+    }
+    const QImage after = renderAt(window.get(), ratio);
+    skin.reset();
+    window.reset();
+
+    // A window never painted before, changed the same way first.
+    std::unique_ptr<QWidget> fresh(createWindow(WindowKind::Sizable));
+    prepare(fresh.get());
+    skin = loadSkin(fresh.get());
+    QVERIFY(skin && applySkin(skin.get()));
+    changeIt(fresh.get());
+    if (QTest::currentTestFailed())
+        return;
+    const QImage expected = renderAt(fresh.get(), ratio);
+    skin.reset();
+
+    QVERIFY2(after.size() != before.size() || after != before, "the change shows nowhere");
+    QCOMPARE(after.size(), expected.size());
+    for (int y = 0; y < after.height(); ++y) {
+        for (int x = 0; x < after.width(); ++x) {
+            if (after.pixel(x, y) != expected.pixel(x, y)) {
+                save(after, QStringLiteral("kept-after"));
+                save(expected, QStringLiteral("kept-expected"));
+                QFAIL(qPrintable(QStringLiteral("device (%1, %2): %3 painted again, %4 painted "
+                                                "fresh")
+                                     .arg(x)
+                                     .arg(y)
+                                     .arg(QColor(after.pixel(x, y)).name(),
+                                          QColor(expected.pixel(x, y)).name())));
+            }
+        }
+    }
+}
+
+// A caption button that changes state is repainted on the screen, through
+// the window's backing store, with the glyph of its new state.
+void TestSkinRender::buttonStateReachesTheScreen()
+{
+    std::unique_ptr<QWidget> window(createWindow(WindowKind::Sizable));
+    auto skin = loadSkin(window.get());
+    QVERIFY(skin && applySkin(skin.get()));
+    window->show();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QCoreApplication::processEvents();
+    tavrelctl::SkinCaptionButton *minimize = skin->frame()->buttons().at(2);
+    // What the window shows: its backing store, in device pixels.
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QTRY_VERIFY(window->backingStore() && window->backingStore()->paintDevice());
+    QVERIFY(window->backingStore()->paintDevice()->devType() == QInternal::Image);
+    auto grab = [&] {
+        QCoreApplication::processEvents();
+        // Asked for each time: with a scale factor it is a view made anew
+        // for each paint.
+        return static_cast<const QImage *>(window->backingStore()->paintDevice())->copy();
+    };
+    const qreal ratio = window->windowHandle()->devicePixelRatio();
+    const QRect logical(minimize->mapTo(window.get(), QPoint(0, 0)), minimize->size());
+    const QRect device(QPoint(qRound(logical.x() * ratio), qRound(logical.y() * ratio)),
+                       QSize(qFloor(logical.width() * ratio), qFloor(logical.height() * ratio)));
+    auto onScreen = [&] { return grab().copy(device); };
+    const QImage normal = onScreen();
+    QVERIFY(!normal.isNull());
+
+    minimize->setDown(true);
+    QCOMPARE(minimize->glyphState(), tavrelctl::SkinLayout::Pressed);
+    QImage pressed;
+    QTRY_VERIFY((pressed = onScreen()) != normal);
+    if (ratio == qFloor(ratio)) {
+        // Where the glyph is opaque the screen shows exactly its pressed row;
+        // a picture whose pressed row repeats the normal one shows its hot
+        // row shaded darker instead.
+        const tavrelctl::SkinTheme &theme = skin->frame()->theme();
+        const bool shaded = theme.layout().pressedIsShadedHot();
+        const QImage glyph =
+            theme
+                .devicePiece(theme.layout().glyphCell(tavrelctl::SkinLayout::MinimizeGlyph,
+                                                      shaded ? tavrelctl::SkinLayout::Hover
+                                                             : tavrelctl::SkinLayout::Pressed),
+                             device.size(), ratio)
+                .toImage()
+                .convertToFormat(QImage::Format_ARGB32);
+        const QImage shown = pressed.convertToFormat(QImage::Format_ARGB32);
+        int opaque = 0, darker = 0;
+        for (int y = 0; y < glyph.height(); ++y) {
+            for (int x = 0; x < glyph.width(); ++x) {
+                if (qAlpha(glyph.pixel(x, y)) != 255)
+                    continue;
+                ++opaque;
+                const QRgb s = shown.pixel(x, y), g = glyph.pixel(x, y);
+                if (!shaded) {
+                    QCOMPARE(QColor(s), QColor(g));
+                    continue;
+                }
+                QVERIFY2(qRed(s) <= qRed(g) && qGreen(s) <= qGreen(g) && qBlue(s) <= qBlue(g),
+                         qPrintable(
+                             QStringLiteral("lighter than the hot glyph at %1,%2").arg(x).arg(y)));
+                if (qGray(s) + 10 < qGray(g))
+                    ++darker;
+            }
+        }
+        if (shaded) // the disc's face, most of the glyph, is pushed in
+            QVERIFY2(darker > opaque / 2,
+                     qPrintable(QStringLiteral("%1 of %2 pixels darker").arg(darker).arg(opaque)));
+        QVERIFY(opaque > device.width() * device.height() / 3);
+    }
+    minimize->setDown(false);
+    QTRY_COMPARE(onScreen(), normal);
+    skin.reset();
 }
 
 QTEST_MAIN(TestSkinRender)
