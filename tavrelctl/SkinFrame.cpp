@@ -340,6 +340,18 @@ void SkinFrame::setFrameless(bool frameless)
         handle->setFlags(flags);
 }
 
+void SkinFrame::settleBaseSize()
+{
+    // A widget that never set a base size leaves its native window without
+    // one, and Qt 6.4 then hands the window manager a scaled "-1 x -1" along
+    // with the size limits the skin sets; fluxbox takes that for a window of
+    // 65534 pixels and will not maximise it. The native window gets the
+    // widget's own base size (0 x 0 unless it set one) instead.
+    QWindow *handle = m_window->windowHandle();
+    if (handle && !handle->baseSize().isValid())
+        handle->setBaseSize(m_window->baseSize());
+}
+
 void SkinFrame::growWindow(const QRect &client)
 {
     m_resized = m_minChanged = m_maxChanged = false;
@@ -352,6 +364,7 @@ void SkinFrame::growWindow(const QRect &client)
     }
     const QSize extra = marginsSize(m_frame);
     m_sizeBefore = m_window->size();
+    settleBaseSize();
 
     m_maxBefore = m_window->maximumSize();
     QSize max = m_maxBefore;
@@ -577,6 +590,12 @@ bool SkinFrame::eventFilter(QObject *watched, QEvent *event)
         break;
     case QEvent::WindowDeactivate:
         onActivation(false);
+        break;
+    case QEvent::Show:
+        // The native window exists from here on; the skin may have set its
+        // size limits before it did.
+        if (m_applied)
+            settleBaseSize();
         break;
     case QEvent::Resize:
     case QEvent::LayoutDirectionChange:

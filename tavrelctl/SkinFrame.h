@@ -93,6 +93,7 @@ private:
     void moveChildrenIn();
     void moveChildrenOut();
     // `client` valid: the window is placed around it in the same step.
+    void settleBaseSize();
     void growWindow(const QRect &client);
     void shrinkWindow(const QRect &client);
     // Placement: where the window goes when its frame changes, so that its
