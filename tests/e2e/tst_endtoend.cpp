@@ -55,29 +55,6 @@ double shareOf(const QImage &image, QRect area, QRgb color, int inset = 3)
     return double(hits) / (area.width() * area.height());
 }
 
-// Share of the pixels of `area` of `actual` (at `offset`) that are within
-// `tolerance` per channel of `expected`.
-double shareLike(const QImage &actual, const QPoint &offset, const QImage &expected,
-                 const QRect &area, int tolerance = 40)
-{
-    int hits = 0, total = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QPoint at = QPoint(x, y) + offset;
-            if (!actual.rect().contains(at) || !expected.rect().contains(x, y))
-                continue;
-            const QRgb a = actual.pixel(at), e = expected.pixel(x, y);
-            ++total;
-            hits += qAbs(qRed(a) - qRed(e)) <= tolerance &&
-                            qAbs(qGreen(a) - qGreen(e)) <= tolerance &&
-                            qAbs(qBlue(a) - qBlue(e)) <= tolerance
-                        ? 1
-                        : 0;
-        }
-    }
-    return total ? double(hits) / total : 0.0;
-}
-
 // A patch of the screen recognised by its dark pixels: taken once where a
 // control shows, then looked for again after every change. Text on a light
 // ground keeps its shape whatever the colours around it.
@@ -353,7 +330,7 @@ void tst_EndToEnd::mainWindowIsSkinned()
     const bool drawn = QTest::qWaitFor(
         [&] {
             shot = x().screenshot();
-            captionMatch = shareLike(shot, geometry.topLeft(), ref.image(), caption);
+            captionMatch = testing::shareLike(shot, geometry.topLeft(), ref.image(), caption);
             return captionMatch >= 0.9;
         },
         InputTimeout);
@@ -363,7 +340,7 @@ void tst_EndToEnd::mainWindowIsSkinned()
                             .arg(describe(caption))
                             .arg(captionMatch * 100, 0, 'f', 1)));
     const double windowMatch =
-        shareLike(shot, geometry.topLeft(), ref.image(), QRect(QPoint(0, 0), ref.size()));
+        testing::shareLike(shot, geometry.topLeft(), ref.image(), QRect(QPoint(0, 0), ref.size()));
     qInfo("caption like the reference in %.1f%% of its pixels, the whole window in %.1f%%",
           captionMatch * 100, windowMatch * 100);
     QVERIFY2(windowMatch >= 0.9, qPrintable(QStringLiteral("window matches in %1% of its pixels")

@@ -63,29 +63,6 @@ QString describe(const QRect &r)
     return QStringLiteral("%1x%2 at %3,%4").arg(r.width()).arg(r.height()).arg(r.x()).arg(r.y());
 }
 
-// Share of the pixels of `area` of `expected` that lie within `tolerance` per
-// channel of `actual` at `offset`.
-double shareLike(const QImage &actual, const QPoint &offset, const QImage &expected,
-                 const QRect &area, int tolerance = 40)
-{
-    int hits = 0, total = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QPoint at = QPoint(x, y) + offset;
-            if (!actual.rect().contains(at) || !expected.rect().contains(x, y))
-                continue;
-            const QRgb a = actual.pixel(at), e = expected.pixel(x, y);
-            ++total;
-            hits += qAbs(qRed(a) - qRed(e)) <= tolerance &&
-                            qAbs(qGreen(a) - qGreen(e)) <= tolerance &&
-                            qAbs(qBlue(a) - qBlue(e)) <= tolerance
-                        ? 1
-                        : 0;
-        }
-    }
-    return total ? double(hits) / total : 0.0;
-}
-
 // Share of the pixels of `area` (shrunk by a control's border) that are
 // exactly `color`.
 double shareOf(const QImage &image, QRect area, QRgb color)
@@ -217,9 +194,10 @@ void tst_Wayland::applicationShowsSkinnedMainWindow()
                             .arg(size.width())
                             .arg(size.height())
                             .arg(m_error)));
-    const double captionMatch = shareLike(screen.image, screen.drawn.topLeft(), reference, caption);
+    const double captionMatch =
+        testing::shareLike(screen.image, screen.drawn.topLeft(), reference, caption);
     const double windowMatch =
-        shareLike(screen.image, screen.drawn.topLeft(), reference, reference.rect());
+        testing::shareLike(screen.image, screen.drawn.topLeft(), reference, reference.rect());
     qInfo("main window %s; caption like the component's drawing in %.1f%% of its pixels, the "
           "whole window in %.1f%%",
           qPrintable(describe(screen.drawn)), captionMatch * 100, windowMatch * 100);
@@ -250,7 +228,8 @@ void tst_Wayland::windowsCarryOnlyTheSkin()
                             .arg(window->height())
                             .arg(m_error)));
     const QImage drawing = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const double match = shareLike(screen.image, screen.drawn.topLeft(), drawing, drawing.rect());
+    const double match =
+        testing::shareLike(screen.image, screen.drawn.topLeft(), drawing, drawing.rect());
     qInfo("%s drawn %s, like the window's own drawing in %.1f%% of its pixels", qPrintable(name),
           qPrintable(describe(screen.drawn)), match * 100);
     QVERIFY(match >= 0.95);
@@ -290,7 +269,7 @@ void tst_Wayland::skinOffGivesDecorationsBack()
         QCOMPARE(window->size(), client);
         // Its title bar is not the skin's caption.
         const double likeSkin =
-            shareLike(screen.image, screen.drawn.topLeft(), skinDrawing, caption, 10);
+            testing::shareLike(screen.image, screen.drawn.topLeft(), skinDrawing, caption, 10);
         QVERIFY2(likeSkin < 0.5, qPrintable(QString::number(likeSkin)));
         if (cycle == 0) {
             decorated = screen.drawn;
@@ -312,7 +291,8 @@ void tst_Wayland::skinOffGivesDecorationsBack()
                                 .arg(describe(screen.drawn), m_error)));
         // The outer top-left stays: placement is the compositor's.
         QCOMPARE(screen.drawn.topLeft(), decorated.topLeft());
-        QVERIFY(shareLike(screen.image, screen.drawn.topLeft(), skinDrawing, caption) >= 0.9);
+        QVERIFY(testing::shareLike(screen.image, screen.drawn.topLeft(), skinDrawing, caption) >=
+                0.9);
     }
 }
 
@@ -342,7 +322,7 @@ void tst_Wayland::focusChangeAndLooks()
         ShowTimeout));
     QCOMPARE(screen.drawn.topLeft(), at);
     QVERIFY(shareOf(screen.image, list.translated(at), PureGreen) > 0.5);
-    const double captionKept = shareLike(screen.image, at, inactive, caption, 10);
+    const double captionKept = testing::shareLike(screen.image, at, inactive, caption, 10);
     qInfo("active: the caption keeps its inactive look in %.1f%% of its pixels", captionKept * 100);
     QVERIFY2(captionKept < 0.5, "the caption changes to its active look");
     save(screen, screen.drawn, QStringLiteral("ctrlcolorfrm-active"));
@@ -356,8 +336,8 @@ void tst_Wayland::focusChangeAndLooks()
         },
         ShowTimeout));
     QVERIFY(shareOf(screen.image, list.translated(at), PureRed) > 0.5);
-    QVERIFY(shareLike(screen.image, at, inactive, caption, 10) >= 0.95);
-    QVERIFY(shareLike(screen.image, at, active, caption, 10) < 0.5);
+    QVERIFY(testing::shareLike(screen.image, at, inactive, caption, 10) >= 0.95);
+    QVERIFY(testing::shareLike(screen.image, at, active, caption, 10) < 0.5);
 }
 
 void tst_Wayland::captionButtonsMaximiseRestoreMinimise()

@@ -35,7 +35,8 @@ static int countTopLevels()
 {
     int n = 0;
     for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (!w->inherits("QMenu") && !w->inherits("QTipLabel") && w->objectName() != QLatin1String("qt_scrollarea_viewport"))
+        if (!w->inherits("QMenu") && !w->inherits("QTipLabel") &&
+            w->objectName() != QLatin1String("qt_scrollarea_viewport"))
             ++n;
     }
     return n;
@@ -71,7 +72,8 @@ EnsureTopLevelsDeleted::~EnsureTopLevelsDeleted()
     if (after > m_before) {
         QStringList names;
         for (QWidget *w : QApplication::topLevelWidgets())
-            names << QString::fromLatin1(w->metaObject()->className()) + QLatin1Char(':') + w->objectName();
+            names << QString::fromLatin1(w->metaObject()->className()) + QLatin1Char(':') +
+                         w->objectName();
         QTest::qFail(qPrintable(QStringLiteral("%1 top-level window(s) left behind: %2")
                                     .arg(after - m_before)
                                     .arg(names.join(QLatin1String(", ")))),
@@ -87,6 +89,27 @@ QString componentDir()
 QString applicationPath()
 {
     return QStringLiteral(TAVREL_APPLICATION_PATH);
+}
+
+double shareLike(const QImage &actual, const QPoint &offset, const QImage &expected,
+                 const QRect &area, int tolerance)
+{
+    int hits = 0, total = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QPoint at = QPoint(x, y) + offset;
+            if (!actual.rect().contains(at) || !expected.rect().contains(x, y))
+                continue;
+            const QRgb a = actual.pixel(at), e = expected.pixel(x, y);
+            ++total;
+            hits += qAbs(qRed(a) - qRed(e)) <= tolerance &&
+                            qAbs(qGreen(a) - qGreen(e)) <= tolerance &&
+                            qAbs(qBlue(a) - qBlue(e)) <= tolerance
+                        ? 1
+                        : 0;
+        }
+    }
+    return total ? double(hits) / total : 0.0;
 }
 
 } // namespace testing

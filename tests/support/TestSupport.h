@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QImage>
+#include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -36,5 +39,11 @@ void processDeferredDeletes();
 QString componentDir();
 // The built application.
 QString applicationPath();
+
+// Share of the pixels of `area` of `expected` that lie within `tolerance` per
+// channel of `actual` at `offset` (what a screenshot shows against what was
+// drawn); pixels outside either image do not count.
+double shareLike(const QImage &actual, const QPoint &offset, const QImage &expected,
+                 const QRect &area, int tolerance = 40);
 
 } // namespace testing
