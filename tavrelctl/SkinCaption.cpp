@@ -325,7 +325,16 @@ void SkinCaption::paintIconAndTitle(SkinPainter &painter)
 void SkinCaption::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    // The caption repaints whole at its new size: the buttons it moves need
+    // no repaint of their own, which moving them would ask for twice each
+    // (where a button was, where it goes).
+    if (!updatesEnabled()) {
+        updateButtons();
+        return;
+    }
+    setUpdatesEnabled(false);
     updateButtons();
+    setUpdatesEnabled(true);
 }
 
 Qt::Edges SkinCaption::resizeEdgesAt(const QPoint &pos) const

@@ -497,18 +497,42 @@ void SkinFrame::placeHelpers()
     const int top = m_captionHeight;
     const int bottom = layout.borderBottom();
     const int sideHeight = qMax(0, h - top - bottom);
+    // A shown caption that changes its size lays its buttons out in its own
+    // resize event; otherwise they are laid out here.
+    const bool captionRelaysOut = m_caption->isVisible() && m_caption->size() != QSize(w, top);
     m_caption->setGeometry(0, 0, w, top);
     m_left->setGeometry(0, top, layout.borderLeft(), sideHeight);
     m_right->setGeometry(w - layout.borderRight(), top, layout.borderRight(), sideHeight);
     m_bottom->setGeometry(0, h - bottom, w, bottom);
-    for (QWidget *helper :
-         {static_cast<QWidget *>(m_caption.data()), static_cast<QWidget *>(m_left.data()),
-          static_cast<QWidget *>(m_right.data()), static_cast<QWidget *>(m_bottom.data())}) {
+    const std::array<QWidget *, 4> helpers{m_caption.data(), m_left.data(), m_right.data(),
+                                           m_bottom.data()};
+    for (QWidget *helper : helpers)
         helper->show();
-        helper->raise();
+    // Raising moves a widget to the top and repaints it even when it is
+    // there already; only when something has come above the frame.
+    if (!helpersOnTop(helpers)) {
+        for (QWidget *helper : helpers)
+            helper->raise();
     }
-    m_caption->updateButtons();
+    if (!captionRelaysOut)
+        m_caption->updateButtons();
     updateLook();
+}
+
+bool SkinFrame::helpersOnTop(const std::array<QWidget *, 4> &helpers) const
+{
+    // The window's last four child widgets, from the top, must be the
+    // helpers in the order they were raised.
+    int next = 3;
+    const QObjectList &children = m_window->children();
+    for (auto it = children.crbegin(); it != children.crend() && next >= 0; ++it) {
+        if (!(*it)->isWidgetType() || static_cast<const QWidget *>(*it)->isWindow())
+            continue;
+        if (*it != helpers[next])
+            return false;
+        --next;
+    }
+    return next < 0;
 }
 
 void SkinFrame::updateLook()

@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QWidget>
 
+#include <array>
 #include <memory>
 #include <optional>
 
@@ -89,6 +90,7 @@ private:
     void computeMetrics();
     void createHelpers();
     void placeHelpers();
+    bool helpersOnTop(const std::array<QWidget *, 4> &helpers) const;
     void collectChildren();
     void moveChildrenIn();
     void moveChildrenOut();

@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <QtMath>
 
+#include <cmath>
+
 namespace tavrelctl {
 
 namespace {
@@ -20,6 +22,7 @@ namespace {
 // entry cannot outlive what it was made of into a wrong picture.
 constexpr int LongTileLength = 512;      // device pixels
 constexpr qsizetype LongTileLimit = 256; // entries, far above what one picture needs
+constexpr int MaxLongTileBlits = 16;     // past that, one tiled fill is cheaper
 
 QHash<std::pair<qint64, int>, QPixmap> *longTiles()
 {
@@ -123,10 +126,28 @@ void SkinPainter::drawTiled(const SkinTheme &theme, const QRect &source, const Q
     if (target.isEmpty() || tile.isEmpty())
         return;
     const QPixmap pixmap = longTile(theme.devicePiece(source, tile, m_ratio), target.size());
-    if (target.width() <= pixmap.width() && target.height() <= pixmap.height())
-        m_painter.drawPixmap(target.topLeft(), pixmap, QRect(QPoint(0, 0), target.size()));
-    else
+    const int across = (target.width() + pixmap.width() - 1) / pixmap.width();
+    const int down = (target.height() + pixmap.height() - 1) / pixmap.height();
+    // A tiled pixmap goes through the raster engine's span functions a row
+    // at a time: down a 1000-row side that is 1000 spans of six pixels. A
+    // few plain blits of the long tile, laid where the tiling puts its
+    // repeats, give the same pixels for a fraction of that. Only where the
+    // painter maps whole pixels to whole device pixels.
+    const QTransform transform = m_painter.combinedTransform();
+    const bool wholePixels = transform.type() <= QTransform::TxTranslate &&
+                             transform.dx() == std::trunc(transform.dx()) &&
+                             transform.dy() == std::trunc(transform.dy());
+    if (across * down == 1 || (wholePixels && across * down <= MaxLongTileBlits)) {
+        for (int y = target.top(); y <= target.bottom(); y += pixmap.height()) {
+            for (int x = target.left(); x <= target.right(); x += pixmap.width()) {
+                const QSize part(qMin(pixmap.width(), target.right() + 1 - x),
+                                 qMin(pixmap.height(), target.bottom() + 1 - y));
+                m_painter.drawPixmap(QPoint(x, y), pixmap, QRect(QPoint(0, 0), part));
+            }
+        }
+    } else {
         m_painter.drawTiledPixmap(target, pixmap);
+    }
 }
 
 void SkinPainter::drawStretched(const SkinTheme &theme, const QRect &source, const QRect &target)

@@ -192,6 +192,7 @@ private slots:
     void applyBeforeShow();
     void mainWindowMenuBarMovesBelowCaption();
     void controlMovedWhileSkinnedKeepsItsMove();
+    void frameStaysAboveLaterControlsThroughResizes();
     void focusAndStateKept();
 
     void coloursFollowSkinAndComeBack();
@@ -456,6 +457,61 @@ void TestSkinFrame::controlMovedWhileSkinnedKeepsItsMove()
     button->move(button->pos() + QPoint(10, 5));
     QVERIFY(removeSkin(m_skin.get()));
     QCOMPARE(button->pos(), QPoint(270, 155));
+}
+
+void TestSkinFrame::frameStaysAboveLaterControlsThroughResizes()
+{
+    QVERIFY(showSkinned(WindowKind::Sizable));
+    tavrelctl::SkinFrame *frame = m_skin->frame();
+    QWidget *caption = frame->caption();
+    QWidget *close = frame->buttons().constFirst();
+    // A control the application adds over the whole window after the skin,
+    // and, later, one it raises explicitly: the next resize brings the
+    // frame back above both, and the buttons follow the right edge.
+    auto *late = new QWidget(m_window.get());
+    late->setObjectName(QStringLiteral("late"));
+    late->setGeometry(m_window->rect());
+    late->show();
+    for (int round = 0; round < 3; ++round) {
+        if (round == 2)
+            late->raise();
+        const QSize before = m_window->size();
+        const int closeFromRight =
+            m_window->width() - close->mapTo(m_window.get(), close->rect().topRight()).x();
+        const QSize target = before + QSize(40 + round, 30 + round);
+        m_window->resize(target);
+        QTRY_COMPARE(m_window->size(), target);
+        settle();
+        const int w = target.width(), h = target.height();
+        const struct
+        {
+            QPoint at;
+            QWidget *expected;
+        } probes[] = {
+            {QPoint(w / 2, 5), caption},
+            {QPoint(2, h / 2), m_window->findChild<QWidget *>(QStringLiteral("tavrelskin_left"))},
+            {QPoint(w - 2, h / 2),
+             m_window->findChild<QWidget *>(QStringLiteral("tavrelskin_right"))},
+            {QPoint(w / 2, h - 2),
+             m_window->findChild<QWidget *>(QStringLiteral("tavrelskin_bottom"))},
+            {close->mapTo(m_window.get(), close->rect().center()), close},
+        };
+        for (const auto &probe : probes) {
+            QVERIFY(probe.expected);
+            QWidget *hit = m_window->childAt(probe.at);
+            QVERIFY2(hit == probe.expected,
+                     qPrintable(QStringLiteral("round %1 at %2,%3: %4 instead of %5")
+                                    .arg(round)
+                                    .arg(probe.at.x())
+                                    .arg(probe.at.y())
+                                    .arg(hit ? hit->objectName() : QStringLiteral("nothing"),
+                                         probe.expected->objectName())));
+        }
+        QCOMPARE(m_window->width() - close->mapTo(m_window.get(), close->rect().topRight()).x(),
+                 closeFromRight);
+        QVERIFY(caption->updatesEnabled());
+        QVERIFY(close->updatesEnabled());
+    }
 }
 
 void TestSkinFrame::focusAndStateKept()
