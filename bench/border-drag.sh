@@ -106,6 +106,9 @@ END {
     what = k == 1 ? "step" : "window"
     s = median(t["skinned", what]); v = median(t["native", what])
     label = what == "step" ? "per step, frame to frame" : "window share, resize to frame"
-    printf "| %s (%d / %d) | %.0f | %.0f | %.3f |\n", label, n["skinned", what], n["native", what], s, v, (v > 0 ? s / v : 0)
+    # (a ">" among printf arguments is a redirection to awk)
+    ratio = 0
+    if (v > 0) ratio = s / v
+    printf "| %s (%d / %d) | %.0f | %.0f | %.3f |\n", label, n["skinned", what], n["native", what], s, v, ratio
   }
 }' "$work/times"
