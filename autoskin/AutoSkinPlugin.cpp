@@ -6,9 +6,9 @@
 
 namespace autoskin {
 
-QObject *AutoSkinPlugin::create(const QString &key, const QString &specification)
+QObject *AutoSkinPlugin::create(const QString &key, const QString &pluginArguments)
 {
-    Q_UNUSED(specification);
+    Q_UNUSED(pluginArguments);
     if (key.compare(QLatin1String("tavrelskin"), Qt::CaseInsensitive) != 0)
         return nullptr;
     QCoreApplication *app = QCoreApplication::instance();

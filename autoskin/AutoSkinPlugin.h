@@ -13,7 +13,7 @@ class AutoSkinPlugin : public QGenericPlugin
     Q_OBJECT
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "autoskin.json")
 public:
-    QObject *create(const QString &key, const QString &specification) override;
+    QObject *create(const QString &key, const QString &pluginArguments) override;
 };
 
 } // namespace autoskin
