@@ -40,21 +40,6 @@ constexpr int InputTimeout = 5000;
 constexpr QRgb PureGreen = 0xff00ff00;
 constexpr QRgb PureRed = 0xffff0000;
 
-// Share of the pixels of `area`, shrunk by `inset` (a control's border), that
-// are exactly `color`.
-double shareOf(const QImage &image, QRect area, QRgb color, int inset = 3)
-{
-    area = area.adjusted(inset, inset, -inset, -inset).intersected(image.rect());
-    if (area.isEmpty())
-        return 0.0;
-    int hits = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x)
-            hits += image.pixel(x, y) == color ? 1 : 0;
-    }
-    return double(hits) / (area.width() * area.height());
-}
-
 // A patch of the screen recognised by its dark pixels: taken once where a
 // control shows, then looked for again after every change. Text on a light
 // ground keeps its shape whatever the colours around it.
@@ -348,7 +333,7 @@ void tst_EndToEnd::mainWindowIsSkinned()
     // Nothing of a title bar above it: the server's black background.
     if (geometry.top() > 0) {
         const QRect above(geometry.left(), geometry.top() - 1, geometry.width(), 1);
-        QCOMPARE(shareOf(shot, above, qRgb(0, 0, 0), 0), 1.0);
+        QCOMPARE(testing::shareOf(shot, above, qRgb(0, 0, 0), 0), 1.0);
     }
 }
 
@@ -400,8 +385,8 @@ void tst_EndToEnd::focusChangeColoursTextAndList()
             [&] {
                 const QImage shot = x().screenshot();
                 const QPoint at = x().geometry(ctrlColor).topLeft();
-                return shareOf(shot, text.translated(at), color) > 0.6 &&
-                       shareOf(shot, list.translated(at), color) > 0.6;
+                return testing::shareOf(shot, text.translated(at), color) > 0.6 &&
+                       testing::shareOf(shot, list.translated(at), color) > 0.6;
             },
             InputTimeout);
     };

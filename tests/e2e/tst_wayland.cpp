@@ -63,21 +63,6 @@ QString describe(const QRect &r)
     return QStringLiteral("%1x%2 at %3,%4").arg(r.width()).arg(r.height()).arg(r.x()).arg(r.y());
 }
 
-// Share of the pixels of `area` (shrunk by a control's border) that are
-// exactly `color`.
-double shareOf(const QImage &image, QRect area, QRgb color)
-{
-    area = area.adjusted(3, 3, -3, -3).intersected(image.rect());
-    if (area.isEmpty())
-        return 0.0;
-    int hits = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x)
-            hits += image.pixel(x, y) == color ? 1 : 0;
-    }
-    return double(hits) / (area.width() * area.height());
-}
-
 QRect rectIn(const QWidget *window, const QString &name)
 {
     const auto *child = window->findChild<QWidget *>(name);
@@ -317,11 +302,11 @@ void tst_Wayland::focusChangeAndLooks()
     QVERIFY(QTest::qWaitFor(
         [&] {
             screen = takeScreen(&m_error);
-            return shareOf(screen.image, text.translated(at), PureGreen) > 0.5;
+            return testing::shareOf(screen.image, text.translated(at), PureGreen) > 0.5;
         },
         ShowTimeout));
     QCOMPARE(screen.drawn.topLeft(), at);
-    QVERIFY(shareOf(screen.image, list.translated(at), PureGreen) > 0.5);
+    QVERIFY(testing::shareOf(screen.image, list.translated(at), PureGreen) > 0.5);
     const double captionKept = testing::shareLike(screen.image, at, inactive, caption, 10);
     qInfo("active: the caption keeps its inactive look in %.1f%% of its pixels", captionKept * 100);
     QVERIFY2(captionKept < 0.5, "the caption changes to its active look");
@@ -332,10 +317,10 @@ void tst_Wayland::focusChangeAndLooks()
     QVERIFY(QTest::qWaitFor(
         [&] {
             screen = takeScreen(&m_error);
-            return shareOf(screen.image, text.translated(at), PureRed) > 0.5;
+            return testing::shareOf(screen.image, text.translated(at), PureRed) > 0.5;
         },
         ShowTimeout));
-    QVERIFY(shareOf(screen.image, list.translated(at), PureRed) > 0.5);
+    QVERIFY(testing::shareOf(screen.image, list.translated(at), PureRed) > 0.5);
     QVERIFY(testing::shareLike(screen.image, at, inactive, caption, 10) >= 0.95);
     QVERIFY(testing::shareLike(screen.image, at, active, caption, 10) < 0.5);
 }

@@ -91,6 +91,19 @@ QString applicationPath()
     return QStringLiteral(TAVREL_APPLICATION_PATH);
 }
 
+double shareOf(const QImage &image, QRect area, QRgb color, int inset)
+{
+    area = area.adjusted(inset, inset, -inset, -inset).intersected(image.rect());
+    if (area.isEmpty())
+        return 0.0;
+    int hits = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x)
+            hits += image.pixel(x, y) == color ? 1 : 0;
+    }
+    return double(hits) / (area.width() * area.height());
+}
+
 double shareLike(const QImage &actual, const QPoint &offset, const QImage &expected,
                  const QRect &area, int tolerance)
 {

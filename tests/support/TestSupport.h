@@ -40,6 +40,10 @@ QString componentDir();
 // The built application.
 QString applicationPath();
 
+// Share of the pixels of `area`, shrunk by `inset` (a control's border), that
+// are exactly `color`.
+double shareOf(const QImage &image, QRect area, QRgb color, int inset = 3);
+
 // Share of the pixels of `area` of `expected` that lie within `tolerance` per
 // channel of `actual` at `offset` (what a screenshot shows against what was
 // drawn); pixels outside either image do not count.
