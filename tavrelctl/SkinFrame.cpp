@@ -203,10 +203,13 @@ bool SkinFrame::isPlaced() const
     // weston keeps the window's outer top-left, so the client area moves by
     // the difference between the two frames, and nothing a client can ask
     // there would change that.
-    return m_window->isVisible() &&
-           !(m_window->windowState() &
-             (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) &&
-           FrameRequests::clientPlacesWindows();
+    return m_window->isVisible() && isFree() && FrameRequests::clientPlacesWindows();
+}
+
+bool SkinFrame::isFree() const
+{
+    return !(m_window->windowState() &
+             (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
 }
 
 QRect SkinFrame::availableArea() const
@@ -404,8 +407,7 @@ void SkinFrame::growWindow(const QRect &client)
         m_minChanged = true;
     }
 
-    const bool free = !(m_window->windowState() &
-                        (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
+    const bool free = isFree();
     // A window that was never sized takes its size from its layout when it
     // is shown, and that already counts the contents margins.
     if (!client.isValid() && free &&
@@ -421,8 +423,7 @@ void SkinFrame::shrinkWindow(const QRect &client)
     const QSize extra = marginsSize(m_frame);
     if (m_minChanged && m_window->minimumSize() == m_minAfter)
         m_window->setMinimumSize(m_minBefore);
-    const bool free = !(m_window->windowState() &
-                        (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
+    const bool free = isFree();
     if (client.isValid()) {
         placeNative(client);
     } else if (m_resized && free) {

@@ -102,6 +102,9 @@ private:
     // client area stays put (FramePlacement does the arithmetic).
     bool isPlaced() const;
     bool isInFullState() const;
+    // Neither maximised, full screen nor minimised: the window's own size
+    // and place hold.
+    bool isFree() const;
     QRect availableArea() const;
     QRect clientNow() const;
     QRect clientToKeep() const;
