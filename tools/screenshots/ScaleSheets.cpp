@@ -1,14 +1,14 @@
 #include "ScaleSheets.h"
 
+#include "WindowShooter.h"
+
 #include <Form.h>
 #include <WindowRegistry.h>
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QWidget>
 
 #include <memory>
@@ -25,19 +25,6 @@ constexpr int EndWidth = 72;
 // Each device pixel becomes a square this many pixels wide on the sheet.
 constexpr int Enlargement = 4;
 constexpr int Gap = 12;
-
-bool waitUntilActive(QWidget *window)
-{
-    const QDeadlineTimer deadline(2000);
-    while (!window->isActiveWindow()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    QCoreApplication::processEvents();
-    return true;
-}
 
 QImage renderAt(QWidget *window, qreal scale)
 {
@@ -83,7 +70,7 @@ bool ScaleSheets::writeStrips(const QDir &dir, QString *error)
         form.show();
         QWidget *window = form.window();
         window->activateWindow();
-        if (!waitUntilActive(window)) {
+        if (!waitUntil([window] { return window->isActiveWindow(); })) {
             *error = QStringLiteral("a window never becomes active");
             return false;
         }

@@ -4,26 +4,8 @@
 #include <WindowRegistry.h>
 
 #include <QApplication>
-#include <QDeadlineTimer>
-#include <QThread>
 
 namespace screenshots {
-
-namespace {
-// Runs the event loop until `done` holds or two seconds have passed.
-template <typename Predicate> bool waitUntil(Predicate done)
-{
-    const QDeadlineTimer deadline(2000);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    QCoreApplication::processEvents();
-    return true;
-}
-} // namespace
 
 WindowShooter::WindowShooter(const QDir &outputDir, const QString &suffix)
     : m_outputDir(outputDir), m_suffix(suffix), m_registry(std::make_unique<app::WindowRegistry>()),

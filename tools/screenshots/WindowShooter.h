@@ -2,9 +2,12 @@
 
 #include <FormProvider.h>
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QPointer>
 #include <QStringList>
+#include <QThread>
 #include <QWidget>
 
 #include <memory>
@@ -14,6 +17,20 @@ class WindowRegistry;
 }
 
 namespace screenshots {
+
+// Runs the event loop until `done` holds or two seconds have passed.
+template <typename Predicate> bool waitUntil(Predicate done)
+{
+    const QDeadlineTimer deadline(2000);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    QCoreApplication::processEvents();
+    return true;
+}
 
 // Shows the application's windows as the application does (through its
 // window registry, skinned by the real component found beside the
