@@ -14,7 +14,9 @@ fi
 cmake --build "$build" --target tavrel-screenshots tavrelsample
 out=docs/screenshots
 mkdir -p "$out"
-rm -f "$out"/*.png
+# Only the pictures this script makes: others (a skinned program from the
+# install test) live beside them.
+rm -f "$out"/mainfrm-*.png "$out"/ctrlcolorfrm-*.png "$out"/cleanfrm-*.png
 for scale in 1 2; do
   "$build"/bin/tavrel-screenshots "$out" "$scale"
 done
