@@ -1,8 +1,5 @@
 #include "SkinFrame.h"
 
-#include "FramePlacement.h"
-#include "FrameRequests.h"
-
 #include "SkinBorder.h"
 #include "SkinCaption.h"
 #include "SkinCaptionButton.h"
@@ -12,8 +9,6 @@
 
 #include <QEvent>
 #include <QLayout>
-#include <QScreen>
-#include <QTimer>
 #include <QWindow>
 #include <QWindowStateChangeEvent>
 
@@ -22,16 +17,11 @@ namespace tavrelctl {
 namespace {
 constexpr QPalette::ColorGroup PaletteGroups[] = {QPalette::Active, QPalette::Inactive,
                                                   QPalette::Disabled};
-
-QSize marginsSize(const QMargins &m)
-{
-    return QSize(m.left() + m.right(), m.top() + m.bottom());
-}
 } // namespace
 
 SkinFrame::SkinFrame(QWidget *window, std::shared_ptr<const SkinPicture> picture)
     : QObject(nullptr), m_window(window), m_picture(std::move(picture)),
-      m_scheme(SkinScheme::Initial)
+      m_scheme(SkinScheme::Initial), m_placement(window)
 {
     Q_ASSERT(m_window && m_picture);
     setObjectName(QStringLiteral("tavrelskin_frame"));
@@ -140,24 +130,15 @@ void SkinFrame::apply()
     }
     computeMetrics();
     m_savedFocus = m_window->focusWidget();
-    const bool placed = isPlaced();
-    // Taken while the native frame is still there: a later RemoveSkin near
-    // the top of the screen needs its height.
-    rememberNativeFrame();
-    const QRect client = placed ? clientToKeep() : QRect();
-    const bool switchedInState = isInFullState();
+    const WindowPlacement::Switch kept = m_placement.beginSwitch();
 
     collectChildren();
     setFrameless(true);
-    // The place is asked for after the frame changes: a window manager that
-    // sees the frame go may move the window on its own first.
-    growWindow(client);
+    m_placement.skinOn(kept, m_frame, m_sizable ? skinMinimumSize() : QSize(0, 0));
     m_savedContentsMargins = m_window->contentsMargins();
     m_window->setContentsMargins(m_savedContentsMargins + m_frame);
     moveChildrenIn();
     m_applied = true;
-    if (switchedInState)
-        m_restorePending = true;
     createHelpers();
     applyPalette();
     m_active = m_window->isActiveWindow();
@@ -171,9 +152,7 @@ void SkinFrame::remove()
     if (!m_applied)
         return;
     m_savedFocus = m_window->focusWidget();
-    const bool placed = isPlaced();
-    const QRect client = placed ? clientToKeep() : QRect();
-    const bool switchedInState = isInFullState();
+    const WindowPlacement::Switch kept = m_placement.beginSwitch();
     m_applied = false;
     for (QWidget *helper :
          {static_cast<QWidget *>(m_caption.data()), static_cast<QWidget *>(m_left.data()),
@@ -185,138 +164,9 @@ void SkinFrame::remove()
     moveChildrenOut();
     m_window->setContentsMargins(m_savedContentsMargins);
     setFrameless(false);
-    shrinkWindow(client);
-    if (switchedInState)
-        m_restorePending = true;
+    m_placement.skinOff(kept);
     if (m_savedFocus && m_window->focusWidget() != m_savedFocus)
         m_savedFocus->setFocus(Qt::OtherFocusReason);
-}
-
-bool SkinFrame::isInFullState() const
-{
-    return m_window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
-}
-
-bool SkinFrame::isPlaced() const
-{
-    // Where the compositor places windows (Wayland) only the size changes:
-    // weston keeps the window's outer top-left, so the client area moves by
-    // the difference between the two frames, and nothing a client can ask
-    // there would change that.
-    return m_window->isVisible() && isFree() && FrameRequests::clientPlacesWindows();
-}
-
-bool SkinFrame::isFree() const
-{
-    return !(m_window->windowState() &
-             (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
-}
-
-QRect SkinFrame::availableArea() const
-{
-    const QScreen *screen = m_window->screen();
-    return screen ? screen->availableGeometry() : QRect();
-}
-
-QRect SkinFrame::clientNow() const
-{
-    const QRect geometry = m_window->geometry();
-    return m_applied ? FramePlacement::clientOf(geometry, m_frame) : geometry;
-}
-
-QRect SkinFrame::clientToKeep() const
-{
-    // A window not moved since the last switch goes back to where it was
-    // before that switch pushed it clear of the top of the screen.
-    if (!m_asked.isNull() && m_window->geometry() == m_asked)
-        return m_keptClient;
-    return clientNow();
-}
-
-void SkinFrame::ask(const QRect &geometry, const QRect &client)
-{
-    // setGeometry() places the client area itself: Qt gives the window
-    // system the position with static gravity, so no frame size is guessed.
-    m_window->setGeometry(geometry);
-    m_asked = geometry;
-    m_keptClient = client;
-}
-
-void SkinFrame::placeSkinned(const QRect &client)
-{
-    ask(FramePlacement::skinned(client, m_frame, availableArea()), client);
-}
-
-void SkinFrame::placeNative(const QRect &client)
-{
-    int nativeTop = m_nativeFrame.top();
-    if (nativeTop <= 0)
-        nativeTop = lastNativeFrame().top();
-    // Never framed natively in this process: the skin's caption stands in
-    // for the title bar the window manager will add.
-    if (nativeTop <= 0)
-        nativeTop = m_frame.top();
-    ask(FramePlacement::native(client, nativeTop, availableArea()), client);
-}
-
-QMargins &SkinFrame::lastNativeFrame()
-{
-    // All top-level windows of a window manager share one frame as a rule.
-    static QMargins margins;
-    return margins;
-}
-
-void SkinFrame::rememberNativeFrame()
-{
-    const QWindow *handle = m_window->windowHandle();
-    if (!handle || !m_window->isVisible() ||
-        m_window->windowFlags().testFlag(Qt::FramelessWindowHint))
-        return;
-    const QMargins native = handle->frameMargins();
-    if (native.top() > 0) {
-        m_nativeFrame = native;
-        lastNativeFrame() = native;
-    }
-}
-
-void SkinFrame::onWindowStateChange(Qt::WindowStates oldState)
-{
-    const Qt::WindowStates full = Qt::WindowMaximized | Qt::WindowFullScreen;
-    const Qt::WindowStates now = m_window->windowState();
-    if (!(oldState & full) && (now & full)) {
-        // The place to come back to: the window system restores the frame
-        // it saw when the window was maximised, which a switch in between
-        // makes wrong. Qt knows the place when it asked for the maximise
-        // itself; one the window system did alone it restores alone.
-        const QRect normal = m_window->normalGeometry();
-        m_normalClient = !normal.isValid() ? QRect()
-                         : m_applied       ? FramePlacement::clientOf(normal, m_frame)
-                                           : normal;
-        m_restorePending = false;
-    } else if ((oldState & full) && !(now & full) && m_restorePending) {
-        m_restorePending = false;
-        m_restoreTries = 0;
-        restoreNormal();
-    }
-    if (m_applied && m_caption)
-        m_caption->updateButtons();
-}
-
-void SkinFrame::restoreNormal()
-{
-    if (!m_normalClient.isValid() || !isPlaced())
-        return;
-    const QRect target =
-        m_applied
-            ? FramePlacement::skinned(m_normalClient, m_frame, availableArea())
-            : FramePlacement::native(m_normalClient, qMax(0, m_nativeFrame.top()), availableArea());
-    if (m_window->geometry() != target || m_restoreTries == 0)
-        ask(target, m_normalClient);
-    // The window manager answers the restore with the frame it saved, some
-    // time after the state changed: the place is asked for again until it
-    // holds.
-    if (++m_restoreTries < RestoreTries)
-        QTimer::singleShot(RestoreStepMs, this, &SkinFrame::restoreNormal);
 }
 
 void SkinFrame::setScheme(int scheme)
@@ -341,98 +191,6 @@ void SkinFrame::setFrameless(bool frameless)
     m_window->overrideWindowFlags(flags);
     if (QWindow *handle = m_window->windowHandle())
         handle->setFlags(flags);
-}
-
-void SkinFrame::settleBaseSize()
-{
-    // A widget that never set a base size leaves its native window without
-    // one, and Qt 6.4 then hands the window manager a scaled "-1 x -1" along
-    // with the size limits the skin sets; fluxbox takes that for a window of
-    // 65534 pixels and will not maximise it. The native window gets the
-    // widget's own base size (0 x 0 unless it set one) instead.
-    QWindow *handle = m_window->windowHandle();
-    if (handle && !handle->baseSize().isValid())
-        handle->setBaseSize(m_window->baseSize());
-}
-
-void SkinFrame::growWindow(const QRect &client)
-{
-    m_resized = m_minChanged = m_maxChanged = false;
-    QLayout *layout = m_window->layout();
-    if (layout && layout->sizeConstraint() == QLayout::SetFixedSize) {
-        // The layout sizes the window, contents margins included.
-        if (client.isValid())
-            placeSkinned(client);
-        return;
-    }
-    const QSize extra = marginsSize(m_frame);
-    m_sizeBefore = m_window->size();
-    settleBaseSize();
-
-    m_maxBefore = m_window->maximumSize();
-    QSize max = m_maxBefore;
-    if (max.width() < QWIDGETSIZE_MAX)
-        max.setWidth(qMin(QWIDGETSIZE_MAX, max.width() + extra.width()));
-    if (max.height() < QWIDGETSIZE_MAX)
-        max.setHeight(qMin(QWIDGETSIZE_MAX, max.height() + extra.height()));
-    if (max != m_maxBefore) {
-        m_window->setMaximumSize(max);
-        m_maxAfter = m_window->maximumSize();
-        m_maxChanged = true;
-    }
-
-    // Placed between the two limits: its new size lies within both.
-    if (client.isValid()) {
-        placeSkinned(client);
-        m_sizeAfter = m_window->size();
-        m_resized = true;
-    }
-
-    // A minimum the layout keeps already grows with the contents margins.
-    m_minBefore = m_window->minimumSize();
-    const bool layoutMin = layout && layout->sizeConstraint() != QLayout::SetNoConstraint &&
-                           m_minBefore == layout->totalMinimumSize();
-    QSize min = m_minBefore;
-    if (!layoutMin) {
-        if (min.width() > 0)
-            min.rwidth() += extra.width();
-        if (min.height() > 0)
-            min.rheight() += extra.height();
-    }
-    if (m_sizable)
-        min = min.expandedTo(skinMinimumSize());
-    if (min != m_minBefore) {
-        m_window->setMinimumSize(min);
-        m_minAfter = m_window->minimumSize();
-        m_minChanged = true;
-    }
-
-    const bool free = isFree();
-    // A window that was never sized takes its size from its layout when it
-    // is shown, and that already counts the contents margins.
-    if (!client.isValid() && free &&
-        (m_window->isVisible() || m_window->testAttribute(Qt::WA_Resized))) {
-        m_window->resize(m_sizeBefore + extra);
-        m_sizeAfter = m_window->size();
-        m_resized = true;
-    }
-}
-
-void SkinFrame::shrinkWindow(const QRect &client)
-{
-    const QSize extra = marginsSize(m_frame);
-    if (m_minChanged && m_window->minimumSize() == m_minAfter)
-        m_window->setMinimumSize(m_minBefore);
-    const bool free = isFree();
-    if (client.isValid()) {
-        placeNative(client);
-    } else if (m_resized && free) {
-        const QSize now = m_window->size();
-        m_window->resize(now == m_sizeAfter ? m_sizeBefore : now - extra);
-    }
-    if (m_maxChanged && m_window->maximumSize() == m_maxAfter)
-        m_window->setMaximumSize(m_maxBefore);
-    m_resized = m_minChanged = m_maxChanged = false;
 }
 
 void SkinFrame::collectChildren()
@@ -617,17 +375,16 @@ bool SkinFrame::eventFilter(QObject *watched, QEvent *event)
         onActivation(false);
         break;
     case QEvent::Show:
-        // The native window exists from here on; the skin may have set its
-        // size limits before it did.
-        if (m_applied)
-            settleBaseSize();
+        m_placement.onShown();
         break;
     case QEvent::Resize:
     case QEvent::LayoutDirectionChange:
         placeHelpers();
         break;
     case QEvent::WindowStateChange:
-        onWindowStateChange(static_cast<QWindowStateChangeEvent *>(event)->oldState());
+        m_placement.onWindowStateChange(static_cast<QWindowStateChangeEvent *>(event)->oldState());
+        if (m_applied && m_caption)
+            m_caption->updateButtons();
         break;
     case QEvent::WindowTitleChange:
     case QEvent::WindowIconChange:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SkinLayout.h"
+#include "WindowPlacement.h"
 
 #include <QMargins>
 #include <QObject>
@@ -25,11 +26,11 @@ class SkinTheme;
 // keeps what it needs to undo exactly what it did. While applied it owns the
 // caption bar (with its buttons) and the three border strips, all children of
 // the window named "tavrelskin_..." that no control enumeration should move;
-// it moves the window's other children clear of them, grows the window so its
-// client area keeps its size, and recolours the window through its palette
-// (the controls inherit those colours; a colour a control sets itself wins).
-// It watches the window's activation for the whole time it exists, skinned or
-// not, and reports each change once.
+// it moves the window's other children clear of them and recolours the window
+// through its palette (the controls inherit those colours; a colour a control
+// sets itself wins). Its WindowPlacement keeps the client area's size and
+// place on the screen through each switch. It watches the window's activation
+// for the whole time it exists, skinned or not, and reports each change once.
 class SkinFrame : public QObject
 {
     Q_OBJECT
@@ -94,27 +95,6 @@ private:
     void collectChildren();
     void moveChildrenIn();
     void moveChildrenOut();
-    // `client` valid: the window is placed around it in the same step.
-    void settleBaseSize();
-    void growWindow(const QRect &client);
-    void shrinkWindow(const QRect &client);
-    // Placement: where the window goes when its frame changes, so that its
-    // client area stays put (FramePlacement does the arithmetic).
-    bool isPlaced() const;
-    bool isInFullState() const;
-    // Neither maximised, full screen nor minimised: the window's own size
-    // and place hold.
-    bool isFree() const;
-    QRect availableArea() const;
-    QRect clientNow() const;
-    QRect clientToKeep() const;
-    void placeSkinned(const QRect &client);
-    void placeNative(const QRect &client);
-    void ask(const QRect &geometry, const QRect &client);
-    void rememberNativeFrame();
-    static QMargins &lastNativeFrame();
-    void onWindowStateChange(Qt::WindowStates oldState);
-    void restoreNormal();
     void setFrameless(bool frameless);
     void applyPalette();
     void restorePalette();
@@ -138,19 +118,8 @@ private:
     QList<ChildRecord> m_children;
     QList<PaletteRecord> m_palette;
     QPointer<QWidget> m_savedFocus;
-    // Placement state, kept across switches.
-    static constexpr int RestoreTries = 6;
-    static constexpr int RestoreStepMs = 120;
-    QMargins m_nativeFrame; // the window system's frame, last seen
-    QRect m_asked;          // the geometry the last switch asked for
-    QRect m_keptClient;     // the client rectangle that switch kept
-    QRect m_normalClient;   // the client rectangle to restore a maximised window to
-    bool m_restorePending = false;
-    int m_restoreTries = 0;
-    bool m_resized = false;
-    QSize m_sizeBefore, m_sizeAfter;
-    bool m_minChanged = false, m_maxChanged = false;
-    QSize m_minBefore, m_maxBefore, m_minAfter, m_maxAfter;
+    // Where the window is and what size it has through the switches.
+    WindowPlacement m_placement;
 
     QPointer<SkinCaption> m_caption;
     QPointer<SkinBorder> m_left, m_right, m_bottom;
