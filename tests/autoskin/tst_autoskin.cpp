@@ -87,7 +87,7 @@ private slots:
     void schemeFromTheEnvironment();
     void schemeNames_data();
     void schemeNames();
-    void componentFoldersBesidePluginFolders();
+    void componentFolderOfThePluginsKit();
 };
 
 void tst_AutoSkin::initTestCase()
@@ -266,6 +266,11 @@ void tst_AutoSkin::schemeNames_data()
     QTest::newRow("number out of range") << QStringLiteral("4") << false << 0;
     QTest::newRow("zero") << QStringLiteral("0") << false << 0;
     QTest::newRow("unknown name") << QStringLiteral("purple") << false << 0;
+    // Separators go between words only.
+    QTest::newRow("negative number") << QStringLiteral("-1") << false << 0;
+    QTest::newRow("number in dashes") << QStringLiteral("--2--") << false << 0;
+    QTest::newRow("name in dashes") << QStringLiteral("-green-") << false << 0;
+    QTest::newRow("two separators") << QStringLiteral("dark__blue") << false << 0;
 }
 
 void tst_AutoSkin::schemeNames()
@@ -284,14 +289,16 @@ void tst_AutoSkin::schemeNames()
     }
 }
 
-void tst_AutoSkin::componentFoldersBesidePluginFolders()
+void tst_AutoSkin::componentFolderOfThePluginsKit()
 {
-    const QString list = QStringLiteral("/opt/kit/lib/tavrelsample/plugins") +
-                         QDir::listSeparator() + QStringLiteral("/x/plugins/");
-    QCOMPARE(autoskin::AutoSkinner::componentPathsFor(list),
-             QStringList({QStringLiteral("/opt/kit/lib/tavrelsample/components"),
-                          QStringLiteral("/x/components")}));
-    QVERIFY(autoskin::AutoSkinner::componentPathsFor(QString()).isEmpty());
+    QCOMPARE(autoskin::AutoSkinner::kitComponentPath(
+                 QStringLiteral("/opt/kit/lib/tavrelsample/plugins/generic/libtavrelautoskin.so")),
+             QStringLiteral("/opt/kit/lib/tavrelsample/components"));
+    // A relative name would be found from the current folder: no kit.
+    QVERIFY(autoskin::AutoSkinner::kitComponentPath(
+                QStringLiteral("plugins/generic/libtavrelautoskin.so"))
+                .isEmpty());
+    QVERIFY(autoskin::AutoSkinner::kitComponentPath(QString()).isEmpty());
 }
 
 QTEST_MAIN(tst_AutoSkin)
