@@ -163,14 +163,21 @@ void WindowPlacement::onWindowStateChange(Qt::WindowStates oldState)
 
 void WindowPlacement::restoreNormal()
 {
-    if (!m_normalClient.isValid() || !isPlaced())
+    if (!m_normalClient.isValid() || !m_window->isVisible() || !isFree())
         return;
     const QRect target =
         m_skinned
             ? FramePlacement::skinned(m_normalClient, m_skin, availableArea())
             : FramePlacement::native(m_normalClient, qMax(0, m_nativeFrame.top()), availableArea());
-    if (m_window->geometry() != target || m_restoreTries == 0)
+    if (!FrameRequests::clientPlacesWindows()) {
+        // The compositor places the window (Wayland) and gives it back the
+        // size it had before, from before the frame changed: the size alone
+        // is asked for.
+        if (m_window->size() != target.size() || m_restoreTries == 0)
+            m_window->resize(target.size());
+    } else if (m_window->geometry() != target || m_restoreTries == 0) {
         ask(target, m_normalClient);
+    }
     // The X11 window manager answers the restore with the geometry it saved
     // (see onWindowStateChange()), some time after the state changed and
     // after Qt's own request: the place is asked for again, every
