@@ -131,13 +131,19 @@ void SkinFrame::apply()
     computeMetrics();
     m_savedFocus = m_window->focusWidget();
     const WindowPlacement::Switch kept = m_placement.beginSwitch();
+    // A full-screen window shows its client alone: the skin takes the flags
+    // and sizes on but stays aside until the window leaves full screen.
+    m_aside = m_window->isFullScreen();
 
-    collectChildren();
+    if (!m_aside)
+        collectChildren();
     setFrameless(true);
     m_placement.skinOn(kept, m_frame, m_sizable ? skinMinimumSize() : QSize(0, 0));
     m_savedContentsMargins = m_window->contentsMargins();
-    m_window->setContentsMargins(m_savedContentsMargins + m_frame);
-    moveChildrenIn();
+    if (!m_aside) {
+        m_window->setContentsMargins(m_savedContentsMargins + m_frame);
+        moveChildrenIn();
+    }
     m_applied = true;
     createHelpers();
     applyPalette();
@@ -154,19 +160,59 @@ void SkinFrame::remove()
     m_savedFocus = m_window->focusWidget();
     const WindowPlacement::Switch kept = m_placement.beginSwitch();
     m_applied = false;
-    for (QWidget *helper :
-         {static_cast<QWidget *>(m_caption.data()), static_cast<QWidget *>(m_left.data()),
-          static_cast<QWidget *>(m_right.data()), static_cast<QWidget *>(m_bottom.data())}) {
-        if (helper)
-            helper->hide();
-    }
+    hideHelpers();
     restorePalette();
-    moveChildrenOut();
-    m_window->setContentsMargins(m_savedContentsMargins);
+    if (!m_aside) {
+        moveChildrenOut();
+        m_window->setContentsMargins(m_savedContentsMargins);
+    }
+    m_aside = false;
     setFrameless(false);
     m_placement.skinOff(kept);
     if (m_savedFocus && m_window->focusWidget() != m_savedFocus)
         m_savedFocus->setFocus(Qt::OtherFocusReason);
+}
+
+void SkinFrame::followFullScreen()
+{
+    if (!m_applied || m_aside == m_window->isFullScreen())
+        return;
+    m_savedFocus = m_window->focusWidget();
+    if (!m_aside) {
+        // Into full screen: the client alone, edge to edge. The window is
+        // frameless already, so the window system restores its skinned
+        // geometry afterwards and the client area comes back unmoved.
+        m_aside = true;
+        hideHelpers();
+        moveChildrenOut();
+        m_window->setContentsMargins(m_savedContentsMargins);
+    } else {
+        m_aside = false;
+        collectChildren();
+        m_savedContentsMargins = m_window->contentsMargins();
+        m_window->setContentsMargins(m_savedContentsMargins + m_frame);
+        moveChildrenIn();
+        placeHelpers();
+    }
+    if (m_savedFocus && m_window->focusWidget() != m_savedFocus)
+        m_savedFocus->setFocus(Qt::OtherFocusReason);
+}
+
+void SkinFrame::followFlagChange()
+{
+    // setWindowFlags() on a skinned window hides it and gives it the
+    // program's flags, without the frameless hint, and the program shows it
+    // again: the window system would frame it around the skin's caption.
+    // The program's flags are the window's own from now on; the frameless
+    // hint is the skin's while it is on. Called as the window is shown,
+    // before its native window is mapped, so no frame is ever drawn.
+    const Qt::WindowFlags flags = m_window->windowFlags();
+    if (!m_applied || flags == (m_nativeFlags | Qt::FramelessWindowHint))
+        return;
+    m_nativeFlags = (flags & ~Qt::FramelessWindowHint) | (m_nativeFlags & Qt::FramelessWindowHint);
+    setFrameless(true);
+    if (m_caption)
+        m_caption->updateButtons();
 }
 
 void SkinFrame::setScheme(int scheme)
@@ -246,9 +292,19 @@ void SkinFrame::createHelpers()
     }
 }
 
+void SkinFrame::hideHelpers()
+{
+    for (QWidget *helper :
+         {static_cast<QWidget *>(m_caption.data()), static_cast<QWidget *>(m_left.data()),
+          static_cast<QWidget *>(m_right.data()), static_cast<QWidget *>(m_bottom.data())}) {
+        if (helper)
+            helper->hide();
+    }
+}
+
 void SkinFrame::placeHelpers()
 {
-    if (!m_applied || !m_caption)
+    if (!m_applied || m_aside || !m_caption)
         return;
     const SkinLayout &layout = m_picture->layout();
     const int w = m_window->width();
@@ -375,6 +431,7 @@ bool SkinFrame::eventFilter(QObject *watched, QEvent *event)
         onActivation(false);
         break;
     case QEvent::Show:
+        followFlagChange();
         m_placement.onShown();
         break;
     case QEvent::Resize:
@@ -383,6 +440,7 @@ bool SkinFrame::eventFilter(QObject *watched, QEvent *event)
         break;
     case QEvent::WindowStateChange:
         m_placement.onWindowStateChange(static_cast<QWindowStateChangeEvent *>(event)->oldState());
+        followFullScreen();
         if (m_applied && m_caption)
             m_caption->updateButtons();
         break;

@@ -29,8 +29,11 @@ class SkinTheme;
 // it moves the window's other children clear of them and recolours the window
 // through its palette (the controls inherit those colours; a colour a control
 // sets itself wins). Its WindowPlacement keeps the client area's size and
-// place on the screen through each switch. It watches the window's activation
-// for the whole time it exists, skinned or not, and reports each change once.
+// place on the screen through each switch. A full-screen window shows its
+// client alone: the skin steps aside until it leaves full screen. Flags the
+// program sets on the skinned window become the window's own, the frameless
+// hint staying the skin's. It watches the window's activation for the whole
+// time it exists, skinned or not, and reports each change once.
 class SkinFrame : public QObject
 {
     Q_OBJECT
@@ -40,6 +43,9 @@ public:
 
     QWidget *window() const { return m_window; }
     bool isApplied() const { return m_applied; }
+    // Applied, but out of the way of a full-screen window: no caption, no
+    // borders, the children and contents margins at their native place.
+    bool isAside() const { return m_aside; }
     void apply();
     void remove();
 
@@ -91,6 +97,9 @@ private:
     void computeMetrics();
     void createHelpers();
     void placeHelpers();
+    void hideHelpers();
+    void followFullScreen();
+    void followFlagChange();
     bool helpersOnTop(const std::array<QWidget *, 4> &helpers) const;
     void collectChildren();
     void moveChildrenIn();
@@ -106,6 +115,7 @@ private:
     const std::shared_ptr<const SkinPicture> m_picture;
     int m_scheme;
     bool m_applied = false;
+    bool m_aside = false;
     bool m_active = false;
     std::optional<bool> m_reportedActive;
 
