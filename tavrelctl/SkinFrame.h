@@ -79,6 +79,9 @@ private:
         QPointer<QWidget> widget;
         QRect before;
         QRect after;
+        // The child covered the whole window (a window that lays out its own
+        // inner widget, QWizard's among them): it covers the client area.
+        bool fills = false;
     };
     // A role the skin set on the window (one the window had not set itself).
     struct PaletteRecord
@@ -95,6 +98,13 @@ private:
     void collectChildren();
     void moveChildrenIn();
     void moveChildrenOut();
+    QRect clientRect() const;
+    bool keepInside(QWidget *child);
+    // The frame's part of apply() and remove(), and of stepping aside.
+    void frameIn();
+    void frameOut();
+    void stepAside();
+    void stepIn();
     void setFrameless(bool frameless);
     void applyPalette();
     void restorePalette();
@@ -106,6 +116,9 @@ private:
     const std::shared_ptr<const SkinPicture> m_picture;
     int m_scheme;
     bool m_applied = false;
+    // Applied, but stepped aside while the window closes or is hidden:
+    // what the program saves of its geometry is its client area's.
+    bool m_aside = false;
     bool m_active = false;
     std::optional<bool> m_reportedActive;
 
