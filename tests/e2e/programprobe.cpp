@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QTextEdit>
@@ -81,8 +82,10 @@ void where()
                  {QWizard::BackButton, QWizard::NextButton, QWizard::CancelButton}) {
                 const QAbstractButton *button = wizard->button(b);
                 if (button && button->isVisible())
-                    printRect("button", button->text().remove(QLatin1Char('&')),
-                              QRect(button->mapToGlobal(QPoint(0, 0)), button->size()));
+                    printRect(
+                        "button",
+                        button->text().remove(QRegularExpression(QStringLiteral("[^A-Za-z]"))),
+                        QRect(button->mapToGlobal(QPoint(0, 0)), button->size()));
             }
         }
     }
