@@ -16,6 +16,7 @@
 #include <QSplashScreen>
 #include <QTest>
 #include <QVBoxLayout>
+#include <QWizard>
 
 #include <functional>
 #include <memory>
@@ -51,6 +52,31 @@ QImage captionOf(QWidget *window)
 {
     const QWidget *caption = window->findChild<QWidget *>(QStringLiteral("tavrelskin_caption"));
     return caption ? window->grab(caption->geometry()).toImage() : QImage();
+}
+
+// Lays out its one child itself, over its whole area, on every resize.
+class FillsItself : public QWidget
+{
+public:
+    FillsItself() : m_inner(withContents(new QWidget(this))) { resize(300, 200); }
+
+protected:
+    void resizeEvent(QResizeEvent *) override { m_inner->setGeometry(rect()); }
+
+private:
+    QWidget *const m_inner;
+};
+
+bool childrenInside(const QWidget *window)
+{
+    for (const QWidget *child : window->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (child->isWindow() || !child->isVisible() ||
+            child->objectName().startsWith(QLatin1String("tavrelskin_")))
+            continue;
+        if (!window->contentsRect().contains(child->geometry()))
+            return false;
+    }
+    return true;
 }
 
 // Shows a second window from its own show handler, as some programs do.
@@ -121,6 +147,16 @@ void tst_AutoSkin::windowsAsShown_data()
         d->layout()->setSizeConstraint(QLayout::SetFixedSize);
         return d;
     }) << true;
+    QTest::newRow("wizard") << Builder([] {
+        auto *w = new QWizard;
+        w->setWizardStyle(QWizard::ClassicStyle);
+        auto *page = new QWizardPage;
+        withContents(page);
+        w->addPage(page);
+        return static_cast<QWidget *>(w);
+    }) << true;
+    QTest::newRow("window that lays out its child itself")
+        << Builder([] { return static_cast<QWidget *>(new FillsItself); }) << true;
     QTest::newRow("tool window") << Builder([] {
         return withContents(new QWidget(nullptr, Qt::Tool));
     }) << false;
@@ -172,6 +208,11 @@ void tst_AutoSkin::windowsAsShown()
         QCOMPARE(window->contentsRect().size(), plain->contentsRect().size());
         QVERIFY(window->size().width() > plain->size().width());
         QVERIFY(window->size().height() > plain->size().height());
+        // Nothing of the window's own under the skin's frame, also once
+        // the window has laid its children out again.
+        QVERIFY(childrenInside(window.get()));
+        window->resize(window->size() + QSize(40, 30));
+        QVERIFY(childrenInside(window.get()));
     } else {
         QCOMPARE(window->size(), plain->size());
     }
