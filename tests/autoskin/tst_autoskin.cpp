@@ -6,6 +6,7 @@
 #include <SkinControl.h>
 #include <TestSupport.h>
 
+#include <QCloseEvent>
 #include <QDialog>
 #include <QDir>
 #include <QLabel>
@@ -67,6 +68,35 @@ private:
     QWidget *const m_inner;
 };
 
+// Saves its geometry as it closes, as settings-keeping programs do, and
+// refuses to close if told to (a "save changes?" answered with Cancel).
+class SavesAsItCloses : public QMainWindow
+{
+public:
+    explicit SavesAsItCloses(bool refuse) : m_refuse(refuse)
+    {
+        setCentralWidget(withContents(new QWidget));
+    }
+    QByteArray saved;
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        saved = saveGeometry();
+        if (m_refuse)
+            event->ignore();
+    }
+
+private:
+    const bool m_refuse;
+};
+
+QRect clientOnScreen(const QWidget *window)
+{
+    return QRect(window->mapToGlobal(window->contentsRect().topLeft()),
+                 window->contentsRect().size());
+}
+
 bool childrenInside(const QWidget *window)
 {
     for (const QWidget *child : window->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
@@ -108,6 +138,8 @@ private slots:
     void windowsAsShown_data();
     void windowsAsShown();
     void keyboardStaysWithTheApplication();
+    void savedGeometry_data();
+    void savedGeometry();
     void shownAgainKeepsOneSkin();
     void windowShownFromAnotherShowHandler();
     void schemeFromTheEnvironment();
@@ -216,6 +248,62 @@ void tst_AutoSkin::windowsAsShown()
     } else {
         QCOMPARE(window->size(), plain->size());
     }
+}
+
+void tst_AutoSkin::savedGeometry_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("saved as the window closes") << QStringLiteral("close");
+    QTest::newRow("saved once the window is hidden") << QStringLiteral("hide");
+    QTest::newRow("saved by a window that refuses to close") << QStringLiteral("refuse");
+}
+
+void tst_AutoSkin::savedGeometry()
+{
+    // What a program saves of its skinned window is its client area: it
+    // restores to the same window without the skin and, skinned again, to
+    // the same client area.
+    QFETCH(QString, how);
+    testing::EnsureTopLevelsDeleted noneLeft;
+    const QRect client(200, 150, 400, 300);
+    auto window = std::make_unique<SavesAsItCloses>(how == QLatin1String("refuse"));
+    window->setGeometry(client);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(isSkinned(window.get()));
+    QCOMPARE(clientOnScreen(window.get()), client);
+    const QRect skinnedGeometry = window->geometry();
+    QVERIFY(skinnedGeometry != client);
+    QByteArray saved;
+    if (how == QLatin1String("hide")) {
+        window->hide();
+        saved = window->saveGeometry();
+    } else {
+        window->close();
+        saved = window->saved;
+    }
+    if (how == QLatin1String("refuse")) {
+        // It stays open, and skinned as before.
+        QVERIFY(window->isVisible());
+        QTRY_COMPARE(window->geometry(), skinnedGeometry);
+        QVERIFY(window->findChild<QWidget *>(QStringLiteral("tavrelskin_caption"))->isVisible());
+        QCOMPARE(clientOnScreen(window.get()), client);
+    }
+    window.reset();
+
+    QMainWindow plain;
+    plain.setProperty(autoskin::AutoSkinner::optOutProperty(), true);
+    QVERIFY(plain.restoreGeometry(saved));
+    plain.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&plain));
+    QCOMPARE(plain.geometry(), client);
+
+    QMainWindow again;
+    QVERIFY(again.restoreGeometry(saved));
+    again.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&again));
+    QVERIFY(isSkinned(&again));
+    QCOMPARE(clientOnScreen(&again), client);
 }
 
 void tst_AutoSkin::keyboardStaysWithTheApplication()
