@@ -7,6 +7,7 @@
 #include "SkinScheme.h"
 #include "SkinTheme.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QLayout>
 #include <QTimer>
@@ -466,7 +467,18 @@ bool SkinFrame::eventFilter(QObject *watched, QEvent *event)
         onActivation(false);
         break;
     case QEvent::Show:
-        stepIn();
+        if (m_aside && !m_showing) {
+            // Handed to the window first, as when the skin first went on: a
+            // dialog centres itself on its parent as it is shown, and the
+            // frame goes around it after that.
+            m_showing = true;
+            QCoreApplication::sendEvent(m_window, event);
+            m_showing = false;
+            if (m_window->isVisible())
+                stepIn();
+            m_placement.onShown();
+            return true;
+        }
         m_placement.onShown();
         break;
     case QEvent::Close:

@@ -119,6 +119,7 @@ private:
     // Applied, but stepped aside while the window closes or is hidden:
     // what the program saves of its geometry is its client area's.
     bool m_aside = false;
+    bool m_showing = false; // handing the window its show event
     bool m_active = false;
     std::optional<bool> m_reportedActive;
 

@@ -102,9 +102,9 @@ void WindowPlacement::stepIn(const QMargins &skin, const QSize &skinMinimum)
 {
     if (m_skinned)
         return;
-    m_skin = skin;
-    growWindow(isFree() ? clientNow() : QRect(), skinMinimum);
-    m_skinned = true;
+    // As when the skin first went on: a window shown again goes where it
+    // asked to be, a dialog Qt centred again is centred with the frame.
+    skinOn(beginSwitch(), skin, skinMinimum);
 }
 
 bool WindowPlacement::isInFullState() const

@@ -14,7 +14,8 @@
 // Commands on the standard input, one a line: "where" prints each shown
 // window's frame, geometry, contents rectangle (the client area when a frame
 // of its own is drawn inside the window) and, for the wizard, its buttons,
-// all in global coordinates; "close" closes the active window.
+// all in global coordinates; "close" closes the active window; "again" shows
+// the dialog again once it is closed.
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
@@ -165,6 +166,9 @@ int main(int argc, char **argv)
             const QByteArray command = raw.trimmed();
             if (command == "where") {
                 where();
+            } else if (command == "again") {
+                if (auto *dialog = window->findChild<QDialog *>(QStringLiteral("dialog")))
+                    dialog->show();
             } else if (command == "close") {
                 QWidget *target = QApplication::activeWindow();
                 if (!target || !target->isVisible())
