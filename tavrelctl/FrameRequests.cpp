@@ -45,6 +45,13 @@ bool FrameRequests::clientPlacesWindows()
     return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
+FrameRequests::AskedPlace FrameRequests::askedPlace(const QWindow *window)
+{
+    if (!window || !clientPlacesWindows())
+        return AskedPlace::Unknown;
+    return placeFromHints(window);
+}
+
 void FrameRequests::setHooks(MoveHook move, ResizeHook resize)
 {
     moveHook() = std::move(move);

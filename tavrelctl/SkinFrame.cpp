@@ -7,8 +7,10 @@
 #include "SkinScheme.h"
 #include "SkinTheme.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QLayout>
+#include <QTimer>
 #include <QWindow>
 #include <QWindowStateChangeEvent>
 
@@ -125,6 +127,8 @@ void SkinFrame::apply()
 {
     if (m_applied) {
         // A second ApplySkin only refreshes: nothing moves again.
+        if (m_aside && m_window->isVisible())
+            stepIn();
         placeHelpers();
         return;
     }
@@ -133,17 +137,16 @@ void SkinFrame::apply()
     const WindowPlacement::Switch kept = m_placement.beginSwitch();
     // A full-screen window shows its client alone: the skin takes the flags
     // and sizes on but stays aside until the window leaves full screen.
-    m_aside = m_window->isFullScreen();
+    m_fullScreen = m_window->isFullScreen();
 
-    if (!m_aside)
+    if (!m_fullScreen)
         collectChildren();
     setFrameless(true);
     m_placement.skinOn(kept, m_frame, m_sizable ? skinMinimumSize() : QSize(0, 0));
-    m_savedContentsMargins = m_window->contentsMargins();
-    if (!m_aside) {
-        m_window->setContentsMargins(m_savedContentsMargins + m_frame);
-        moveChildrenIn();
-    }
+    if (m_fullScreen)
+        m_savedContentsMargins = m_window->contentsMargins();
+    else
+        frameIn();
     m_applied = true;
     createHelpers();
     applyPalette();
@@ -160,45 +163,96 @@ void SkinFrame::remove()
     m_savedFocus = m_window->focusWidget();
     const WindowPlacement::Switch kept = m_placement.beginSwitch();
     m_applied = false;
-    hideHelpers();
-    restorePalette();
-    if (!m_aside) {
-        moveChildrenOut();
-        m_window->setContentsMargins(m_savedContentsMargins);
-    }
+    const bool wasAside = m_aside;
+    const bool frameWasIn = !m_aside && !m_fullScreen;
     m_aside = false;
+    m_fullScreen = false;
+    if (frameWasIn)
+        frameOut();
+    else
+        hideHelpers();
+    restorePalette();
     setFrameless(false);
-    m_placement.skinOff(kept);
+    // Stepped aside, the window is its client area alone already.
+    if (!wasAside)
+        m_placement.skinOff(kept);
     if (m_savedFocus && m_window->focusWidget() != m_savedFocus)
         m_savedFocus->setFocus(Qt::OtherFocusReason);
 }
 
+void SkinFrame::frameIn()
+{
+    m_savedContentsMargins = m_window->contentsMargins();
+    m_window->setContentsMargins(m_savedContentsMargins + m_frame);
+    moveChildrenIn();
+}
+
+void SkinFrame::frameOut()
+{
+    hideHelpers();
+    moveChildrenOut();
+    m_window->setContentsMargins(m_savedContentsMargins);
+}
+
+void SkinFrame::stepAside()
+{
+    // QWidget::saveGeometry() keeps the window's geometry, which while
+    // skinned is the client area and the skin's frame around it: a program
+    // that saves it as it closes and restores it in its next run would
+    // grow by the frame on every run. While the window closes, and while
+    // it is hidden, it is its client area alone, still frameless, so that
+    // it saves what it would save without the skin. A full-screen window
+    // is its client area alone already.
+    if (!m_applied || m_aside || m_fullScreen)
+        return;
+    m_aside = true;
+    const WindowPlacement::Switch kept = m_placement.beginStepAside();
+    frameOut();
+    // The layout's limits and fixed size without the skin's margins now,
+    // not on the next turn of the event loop, after the program has saved.
+    if (QLayout *layout = m_window->layout())
+        layout->activate();
+    m_placement.stepAside(kept);
+}
+
+void SkinFrame::stepIn()
+{
+    if (!m_aside)
+        return;
+    m_aside = false;
+    if (m_window->isFullScreen()) {
+        // Shown again straight into full screen: the client stays alone.
+        m_fullScreen = true;
+        return;
+    }
+    collectChildren();
+    m_placement.stepIn(m_frame, m_sizable ? skinMinimumSize() : QSize(0, 0));
+    frameIn();
+    placeHelpers();
+}
+
 void SkinFrame::followFullScreen()
 {
-    if (!m_applied || m_aside == m_window->isFullScreen())
+    if (!m_applied || m_aside || m_fullScreen == m_window->isFullScreen())
         return;
     m_savedFocus = m_window->focusWidget();
-    if (!m_aside) {
+    if (!m_fullScreen) {
         // Into full screen: the client alone, edge to edge. The window is
         // frameless already, so the window system restores its skinned
         // geometry afterwards and the client area comes back unmoved.
-        m_aside = true;
-        hideHelpers();
-        moveChildrenOut();
-        m_window->setContentsMargins(m_savedContentsMargins);
+        m_fullScreen = true;
+        frameOut();
     } else {
-        m_aside = false;
+        m_fullScreen = false;
         collectChildren();
-        m_savedContentsMargins = m_window->contentsMargins();
-        m_window->setContentsMargins(m_savedContentsMargins + m_frame);
-        moveChildrenIn();
+        frameIn();
         placeHelpers();
     }
     if (m_savedFocus && m_window->focusWidget() != m_savedFocus)
         m_savedFocus->setFocus(Qt::OtherFocusReason);
 }
 
-void SkinFrame::followFlagChange()
+bool SkinFrame::followFlagChange()
 {
     // setWindowFlags() on a skinned window hides it and gives it the
     // program's flags, without the frameless hint, and the program shows it
@@ -208,11 +262,12 @@ void SkinFrame::followFlagChange()
     // before its native window is mapped, so no frame is ever drawn.
     const Qt::WindowFlags flags = m_window->windowFlags();
     if (!m_applied || flags == (m_nativeFlags | Qt::FramelessWindowHint))
-        return;
+        return false;
     m_nativeFlags = (flags & ~Qt::FramelessWindowHint) | (m_nativeFlags & Qt::FramelessWindowHint);
     setFrameless(true);
     if (m_caption)
         m_caption->updateButtons();
+    return true;
 }
 
 void SkinFrame::setScheme(int scheme)
@@ -245,6 +300,7 @@ void SkinFrame::collectChildren()
     // control aligned to its contents rectangle moves it on that change.
     m_children.clear();
     const QLayout *layout = m_window->layout();
+    const QRect whole = m_window->rect();
     for (QObject *object : m_window->children()) {
         auto *child = qobject_cast<QWidget *>(object);
         if (!child || child->isWindow() || isSkinWidget(child))
@@ -253,8 +309,13 @@ void SkinFrame::collectChildren()
         // among them) move with the window's contents margins.
         if (layout && (layout->indexOf(child) >= 0 || layout->menuBar() == child))
             continue;
-        m_children.append({child, child->geometry(), QRect()});
+        m_children.append({child, child->geometry(), QRect(), child->geometry() == whole});
     }
+}
+
+QRect SkinFrame::clientRect() const
+{
+    return m_window->rect().marginsRemoved(m_frame);
 }
 
 void SkinFrame::moveChildrenIn()
@@ -263,7 +324,15 @@ void SkinFrame::moveChildrenIn()
     for (ChildRecord &record : m_children) {
         if (!record.widget)
             continue;
-        record.widget->move(record.before.topLeft() + offset);
+        if (record.fills) {
+            // It shrinks to the client area, and is watched: a window that
+            // lays out its own inner widget sizes it to its whole area again
+            // whenever it is resized itself (QWizard does).
+            record.widget->setGeometry(clientRect());
+            record.widget->installEventFilter(this);
+        } else {
+            record.widget->move(record.before.topLeft() + offset);
+        }
         record.after = record.widget->geometry();
     }
 }
@@ -275,11 +344,35 @@ void SkinFrame::moveChildrenOut()
         QWidget *child = record.widget;
         if (!child)
             continue;
+        if (record.fills) {
+            child->removeEventFilter(this);
+            // The whole window again, as big as the client area is now.
+            const QRect client = clientRect();
+            child->setGeometry(child->geometry() == client ? QRect(QPoint(0, 0), client.size())
+                                                           : child->geometry().translated(-offset));
+            continue;
+        }
         // A control the window moved while skinned keeps its own move.
         const QPoint now = child->pos();
         child->move(now == record.after.topLeft() ? record.before.topLeft() : now - offset);
     }
     m_children.clear();
+}
+
+bool SkinFrame::keepInside(QWidget *child)
+{
+    // A filling child set to the window's whole area again goes to the
+    // client area instead; the event that told it the whole area is stale
+    // by then and goes no further.
+    if (child->size() != m_window->size() && child->geometry() != m_window->rect())
+        return false;
+    const auto record =
+        std::find_if(m_children.cbegin(), m_children.cend(),
+                     [child](const ChildRecord &r) { return r.fills && r.widget == child; });
+    if (record == m_children.cend())
+        return false;
+    child->setGeometry(clientRect());
+    return true;
 }
 
 void SkinFrame::createHelpers()
@@ -304,7 +397,7 @@ void SkinFrame::hideHelpers()
 
 void SkinFrame::placeHelpers()
 {
-    if (!m_applied || m_aside || !m_caption)
+    if (!m_applied || m_aside || m_fullScreen || !m_caption)
         return;
     const SkinLayout &layout = m_picture->layout();
     const int w = m_window->width();
@@ -421,8 +514,12 @@ void SkinFrame::restorePalette()
 
 bool SkinFrame::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_window)
-        return false;
+    if (watched != m_window) {
+        // One of the window's children that fill it (moveChildrenIn()).
+        const bool moved = event->type() == QEvent::Resize || event->type() == QEvent::Move;
+        return moved && m_applied && !m_aside && !m_fullScreen && watched->isWidgetType() &&
+               keepInside(static_cast<QWidget *>(watched));
+    }
     switch (event->type()) {
     case QEvent::WindowActivate:
         onActivation(true);
@@ -431,8 +528,39 @@ bool SkinFrame::eventFilter(QObject *watched, QEvent *event)
         onActivation(false);
         break;
     case QEvent::Show:
-        followFlagChange();
+        if (followFlagChange() && m_aside)
+            m_placement.keepAsidePlace();
+        if (m_aside && !m_showing) {
+            // Handed to the window first, as when the skin first went on: a
+            // dialog centres itself on its parent as it is shown, and the
+            // frame goes around it after that.
+            m_showing = true;
+            QCoreApplication::sendEvent(m_window, event);
+            m_showing = false;
+            if (m_window->isVisible())
+                stepIn();
+            m_placement.onShown();
+            return true;
+        }
         m_placement.onShown();
+        break;
+    case QEvent::Close:
+        // Before the window's own close handler, which may save its
+        // geometry. A window that refuses to close gets its frame back once
+        // the close has been dealt with.
+        if (m_applied && !m_aside && !m_fullScreen) {
+            stepAside();
+            QTimer::singleShot(0, this, [this] {
+                if (m_aside && m_window->isVisible())
+                    stepIn();
+            });
+        }
+        break;
+    case QEvent::Hide:
+        // Hidden by the program (not minimised by the window system): it
+        // may save its geometry now or at any time until it is shown again.
+        if (!event->spontaneous())
+            stepAside();
         break;
     case QEvent::Resize:
     case QEvent::LayoutDirectionChange:

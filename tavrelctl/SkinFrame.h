@@ -45,7 +45,9 @@ public:
     bool isApplied() const { return m_applied; }
     // Applied, but out of the way of a full-screen window: no caption, no
     // borders, the children and contents margins at their native place.
-    bool isAside() const { return m_aside; }
+    // Applied, but the frame out of the way: full screen, or while the
+    // window closes or is hidden.
+    bool isAside() const { return m_aside || m_fullScreen; }
     void apply();
     void remove();
 
@@ -85,6 +87,9 @@ private:
         QPointer<QWidget> widget;
         QRect before;
         QRect after;
+        // The child covered the whole window (a window that lays out its own
+        // inner widget, QWizard's among them): it covers the client area.
+        bool fills = false;
     };
     // A role the skin set on the window (one the window had not set itself).
     struct PaletteRecord
@@ -99,11 +104,18 @@ private:
     void placeHelpers();
     void hideHelpers();
     void followFullScreen();
-    void followFlagChange();
+    bool followFlagChange();
     bool helpersOnTop(const std::array<QWidget *, 4> &helpers) const;
     void collectChildren();
     void moveChildrenIn();
     void moveChildrenOut();
+    QRect clientRect() const;
+    bool keepInside(QWidget *child);
+    // The frame's part of apply() and remove(), and of stepping aside.
+    void frameIn();
+    void frameOut();
+    void stepAside();
+    void stepIn();
     void setFrameless(bool frameless);
     void applyPalette();
     void restorePalette();
@@ -115,7 +127,12 @@ private:
     const std::shared_ptr<const SkinPicture> m_picture;
     int m_scheme;
     bool m_applied = false;
+    // Applied, but the client shown alone while the window is full screen.
+    bool m_fullScreen = false;
+    // Applied, but stepped aside while the window closes or is hidden:
+    // what the program saves of its geometry is its client area's.
     bool m_aside = false;
+    bool m_showing = false; // handing the window its show event
     bool m_active = false;
     std::optional<bool> m_reportedActive;
 

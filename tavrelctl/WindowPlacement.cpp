@@ -30,18 +30,50 @@ WindowPlacement::Switch WindowPlacement::beginSwitch()
     // the top of the screen needs its height.
     if (!m_skinned)
         rememberNativeFrame();
-    return {placed ? clientToKeep() : QRect(), isInFullState()};
+    Switch kept{placed ? clientToKeep() : QRect(), isInFullState()};
+    if (placed && !m_skinned && !m_window->testAttribute(Qt::WA_Mapped)) {
+        // Shown, but not on the screen yet: the window goes where the window
+        // manager would have put it with its own frame.
+        switch (FrameRequests::askedPlace(m_window->windowHandle())) {
+        case FrameRequests::AskedPlace::None:
+            // The window manager places it: only its size changes here, and
+            // a size alone leaves the placement to the window manager.
+            kept.client = QRect();
+            break;
+        case FrameRequests::AskedPlace::Frame:
+            kept.framePlace = true;
+            break;
+        case FrameRequests::AskedPlace::Client:
+            // QDialog::showEvent() centres a dialog that was not moved and
+            // then takes its WA_Moved back ("not really an explicit
+            // position"), with a guess at the frames around both windows.
+            kept.centred =
+                m_window->windowType() == Qt::Dialog && !m_window->testAttribute(Qt::WA_Moved);
+            break;
+        case FrameRequests::AskedPlace::Unknown:
+            break;
+        }
+    }
+    return kept;
 }
 
 void WindowPlacement::skinOn(const Switch &kept, const QMargins &skin, const QSize &skinMinimum)
 {
     m_skin = skin;
+    QRect client = kept.client;
+    if (kept.framePlace)
+        client.translate(skin.left(), skin.top());
+    if (kept.centred && client.isValid()) {
+        const QRect outer = centredOnOwner(client.marginsAdded(skin).size());
+        if (outer.isValid())
+            client = outer.marginsRemoved(skin);
+    }
     // The place is asked for after the frame changes: icewm and xfwm4 move a
     // window whose frame hints change on their own, and a place asked before
     // that is lost (asked first, icewm leaves the client area 19 px low
     // after the first switch, xfwm4 one at the top of the screen 25 px low;
     // openbox and fluxbox keep either order).
-    growWindow(kept.client, skinMinimum);
+    growWindow(client, skinMinimum);
     m_skinned = true;
     if (kept.inFullState)
         m_restorePending = true;
@@ -50,9 +82,38 @@ void WindowPlacement::skinOn(const Switch &kept, const QMargins &skin, const QSi
 void WindowPlacement::skinOff(const Switch &kept)
 {
     m_skinned = false;
-    shrinkWindow(kept.client);
+    shrinkWindow(kept.client, false);
     if (kept.inFullState)
         m_restorePending = true;
+}
+
+WindowPlacement::Switch WindowPlacement::beginStepAside() const
+{
+    // Hidden or not: the place is the window's own, not the screen's.
+    return {m_skinned && isFree() ? clientNow() : QRect(), false};
+}
+
+void WindowPlacement::stepAside(const Switch &kept)
+{
+    if (!m_skinned)
+        return;
+    m_skinned = false;
+    shrinkWindow(kept.client, true);
+}
+
+void WindowPlacement::keepAsidePlace()
+{
+    if (!m_skinned && m_asked.isValid() && m_window->size() == m_asked.size())
+        m_window->setGeometry(m_asked);
+}
+
+void WindowPlacement::stepIn(const QMargins &skin, const QSize &skinMinimum)
+{
+    if (m_skinned)
+        return;
+    // As when the skin first went on: a window shown again goes where it
+    // asked to be, a dialog Qt centred again is centred with the frame.
+    skinOn(beginSwitch(), skin, skinMinimum);
 }
 
 bool WindowPlacement::isInFullState() const
@@ -81,6 +142,39 @@ QRect WindowPlacement::availableArea() const
     return screen ? screen->availableGeometry() : QRect();
 }
 
+QRect WindowPlacement::centredOnOwner(const QSize &outer) const
+{
+    const QWidget *owner = m_window->parentWidget() ? m_window->parentWidget()->window() : nullptr;
+    const QRect area = availableArea();
+    const QRect around = owner && owner->isVisible() ? owner->frameGeometry() : area;
+    if (around.isEmpty())
+        return QRect();
+    QRect centred(QPoint(0, 0), outer);
+    centred.moveCenter(around.center());
+    if (!area.isEmpty()) {
+        centred.moveLeft(qMax(area.left(), qMin(centred.left(), area.right() + 1 - outer.width())));
+        centred.moveTop(qMax(area.top(), qMin(centred.top(), area.bottom() + 1 - outer.height())));
+    }
+    return centred;
+}
+
+QSize WindowPlacement::limitedToScreen(const QSize &size) const
+{
+    // The skin's frame does not take a window that fitted the available
+    // area beyond it (a program that sized its window to the screen); one
+    // larger already stays as large, as openbox and xfwm4 leave it.
+    const QRect area = availableArea();
+    if (area.isEmpty())
+        return size;
+    const QSize before = size - marginsSize(m_skin);
+    QSize limited = size;
+    if (before.width() <= area.width())
+        limited.setWidth(qMin(size.width(), area.width()));
+    if (before.height() <= area.height())
+        limited.setHeight(qMin(size.height(), area.height()));
+    return limited;
+}
+
 QRect WindowPlacement::clientNow() const
 {
     const QRect geometry = m_window->geometry();
@@ -107,7 +201,18 @@ void WindowPlacement::ask(const QRect &geometry, const QRect &client)
 
 void WindowPlacement::placeSkinned(const QRect &client)
 {
-    ask(FramePlacement::skinned(client, m_skin, availableArea()), client);
+    QRect outer = FramePlacement::skinned(client, m_skin, availableArea());
+    const QSize limited =
+        m_window->testAttribute(Qt::WA_Mapped) ? outer.size() : limitedToScreen(outer.size());
+    if (limited == outer.size()) {
+        ask(outer, client);
+        return;
+    }
+    const QRect area = availableArea();
+    outer.setSize(limited);
+    outer.moveLeft(qBound(area.left(), outer.left(), area.right() + 1 - outer.width()));
+    outer.moveTop(qBound(area.top(), outer.top(), area.bottom() + 1 - outer.height()));
+    ask(outer, FramePlacement::clientOf(outer, m_skin));
 }
 
 void WindowPlacement::placeNative(const QRect &client)
@@ -193,6 +298,26 @@ void WindowPlacement::restoreNormal()
         QTimer::singleShot(RestoreStepMs, this, &WindowPlacement::restoreNormal);
 }
 
+void WindowPlacement::settlePlace()
+{
+    // Works around Qt 6.4 (xcb) under openbox: a window placed before it is
+    // mapped sometimes believes itself at 0,0 once it is, while it is where
+    // it was asked to be (the position Qt queries when it handles the
+    // ConfigureNotify of that placement is the new frame's before openbox
+    // has moved it there). Its dialogs then centre on the wrong place and
+    // its pop-ups open off the window. Asked once more, the window manager
+    // answers with the place, and Qt takes it.
+    if (!m_skinned || m_asked.isNull() || !isPlaced())
+        return;
+    if (m_window->testAttribute(Qt::WA_Mapped)) {
+        if (m_window->geometry() == m_asked)
+            return;
+        ask(m_asked, m_keptClient);
+    }
+    if (++m_settleTries < RestoreTries)
+        QTimer::singleShot(RestoreStepMs, this, &WindowPlacement::settlePlace);
+}
+
 void WindowPlacement::onShown()
 {
     // The native window exists from here on; the skin may have set its size
@@ -243,6 +368,10 @@ void WindowPlacement::growWindow(const QRect &client, const QSize &skinMinimum)
     // Placed between the two limits: its new size lies within both.
     if (client.isValid()) {
         placeSkinned(client);
+        if (!m_window->testAttribute(Qt::WA_Mapped) && m_window->isVisible()) {
+            m_settleTries = 0;
+            QTimer::singleShot(RestoreStepMs, this, &WindowPlacement::settlePlace);
+        }
         m_sizeAfter = m_window->size();
         m_resized = true;
     }
@@ -270,19 +399,25 @@ void WindowPlacement::growWindow(const QRect &client, const QSize &skinMinimum)
     // is shown, and that already counts the contents margins.
     if (!client.isValid() && free &&
         (m_window->isVisible() || m_window->testAttribute(Qt::WA_Resized))) {
-        m_window->resize(m_sizeBefore + extra);
+        QSize grown = m_sizeBefore + extra;
+        if (!m_window->testAttribute(Qt::WA_Mapped))
+            grown = limitedToScreen(grown);
+        m_window->resize(grown);
         m_sizeAfter = m_window->size();
         m_resized = true;
     }
 }
 
-void WindowPlacement::shrinkWindow(const QRect &client)
+void WindowPlacement::shrinkWindow(const QRect &client, bool keepFrameless)
 {
     const QSize extra = marginsSize(m_skin);
     if (m_minChanged && m_window->minimumSize() == m_minAfter)
         m_window->setMinimumSize(m_minBefore);
     const bool free = isFree();
-    if (client.isValid()) {
+    if (client.isValid() && keepFrameless) {
+        // Still frameless: no title bar to keep on the screen.
+        ask(client, client);
+    } else if (client.isValid()) {
         placeNative(client);
     } else if (m_resized && free) {
         const QSize now = m_window->size();

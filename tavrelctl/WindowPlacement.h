@@ -26,6 +26,13 @@ public:
     {
         QRect client;             // null: the window is not placed (hidden, maximised, Wayland)
         bool inFullState = false; // maximised or full screen during the switch
+        // `client` holds the place the program asked for the window's frame
+        // (its top-left) and the client area's size: the skin's frame goes
+        // there, as the window manager's would.
+        bool framePlace = false;
+        // A dialog Qt centred on its parent (or the screen) as it showed it:
+        // the skinned dialog is centred there in turn.
+        bool centred = false;
     };
 
     explicit WindowPlacement(QWidget *window);
@@ -39,6 +46,16 @@ public:
     // After the native frame is back: the window shrinks around its client
     // area and gets its own size limits back.
     void skinOff(const Switch &kept);
+    // While the window closes or is hidden: the skinned window becomes its
+    // client area alone, at its place, with its own size limits, still
+    // frameless; stepIn() grows it around that client area again.
+    Switch beginStepAside() const;
+    void stepAside(const Switch &kept);
+    void stepIn(const QMargins &skin, const QSize &skinMinimum);
+    // setWindowFlags() while stepped aside: QWidget::setParent() hides the
+    // window, recreates it with the new flags and puts back the position it
+    // had before it hid, which undoes the step aside's move.
+    void keepAsidePlace();
 
     // Hooks for the window's events.
     void onShown();
@@ -51,6 +68,7 @@ private:
     // and place hold.
     bool isFree() const;
     QRect availableArea() const;
+    QRect centredOnOwner(const QSize &outer) const;
     QRect clientNow() const;
     QRect clientToKeep() const;
     void placeSkinned(const QRect &client);
@@ -59,9 +77,11 @@ private:
     void rememberNativeFrame();
     static QMargins &lastNativeFrame();
     void restoreNormal();
+    void settlePlace();
     void settleBaseSize();
     void growWindow(const QRect &client, const QSize &skinMinimum);
-    void shrinkWindow(const QRect &client);
+    void shrinkWindow(const QRect &client, bool keepFrameless);
+    QSize limitedToScreen(const QSize &size) const;
 
     QWidget *const m_window;
     bool m_skinned = false;
@@ -74,6 +94,7 @@ private:
     static constexpr int RestoreStepMs = 120;
     bool m_restorePending = false;
     int m_restoreTries = 0;
+    int m_settleTries = 0;
     // Size and limits the skin changed, to be undone only where the window
     // has not changed them since.
     bool m_resized = false;

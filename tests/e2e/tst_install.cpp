@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLibrary>
 #include <QLibraryInfo>
+#include <QMap>
 #include <QPixmap>
 #include <QPluginLoader>
 #include <QProcess>
@@ -207,6 +208,119 @@ QList<XWindow> windowsTitled(const e2e::XSession &x, const QString &title)
     return windows;
 }
 
+// A window of programprobe as the probe itself and the X server see it.
+struct ProbeWindow
+{
+    QRect geometry; // Qt's, in global coordinates
+    QRect client;   // its contents rectangle, global
+    QRect onScreen; // the X window's
+    QMargins frame; // the window manager's frame around it
+    QList<QRect> buttons;
+};
+using ProbeReport = QHash<QString, ProbeWindow>; // by object name: "main", "dialog"
+
+QString rectText(const QRect &r)
+{
+    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+// One run of programprobe `args`, through `launcher` (skinned) or alone
+// (plain), until its windows titled `titles` are on the screen and Qt
+// places them where the X server has them; then their report, and the
+// probe closed window by window (the geometry probe saves as it closes).
+QString runProbe(const e2e::XSession &x, const QString &launcher, const QStringList &args,
+                 const QStringList &titles, ProbeReport *report)
+{
+    QProcess probe;
+    x.prepare(&probe);
+    const QString program = QStringLiteral(TAVREL_PROGRAMPROBE);
+    if (launcher.isEmpty())
+        probe.start(program, args);
+    else
+        probe.start(launcher, QStringList{program} + args);
+    if (!probe.waitForStarted(5000))
+        return QStringLiteral("programprobe does not start");
+    const auto stop = qScopeGuard([&probe] {
+        if (probe.state() != QProcess::NotRunning) {
+            probe.kill();
+            probe.waitForFinished(5000);
+        }
+    });
+    QHash<QString, XWindow> ids;
+    const bool mapped = QTest::qWaitFor(
+        [&] {
+            for (const QString &title : titles) {
+                const QList<XWindow> found = x.visibleWindows(title);
+                if (found.size() == 1)
+                    ids.insert(title, found.first());
+            }
+            return ids.size() == titles.size() || probe.state() == QProcess::NotRunning;
+        },
+        WindowTimeout);
+    if (!mapped || ids.size() != titles.size())
+        return QStringLiteral("the probe's windows %1 are not shown: %2")
+            .arg(titles.join(QStringLiteral(", ")),
+                 QString::fromLocal8Bit(probe.readAllStandardError()));
+
+    const auto where = [&](ProbeReport *r) {
+        r->clear();
+        probe.write("where\n");
+        QByteArray text;
+        while (!text.contains("end\n") && probe.waitForReadyRead(InputTimeout))
+            text += probe.readAllStandardOutput();
+        for (const QByteArray &line : text.split('\n')) {
+            const QList<QByteArray> f = line.split(' ');
+            if (f.size() != 6)
+                continue;
+            const QRect rect(f[2].toInt(), f[3].toInt(), f[4].toInt(), f[5].toInt());
+            if (f[0] == "geometry")
+                (*r)[QString::fromLatin1(f[1])].geometry = rect;
+            else if (f[0] == "client")
+                (*r)[QString::fromLatin1(f[1])].client = rect;
+            else if (f[0] == "button")
+                (*r)[QStringLiteral("main")].buttons << rect;
+        }
+        return text.contains("end\n");
+    };
+    // Settled: Qt has each window where the X server has it, twice running.
+    const QStringList names = titles.size() > 1
+                                  ? QStringList{QStringLiteral("main"), QStringLiteral("dialog")}
+                                  : QStringList{QStringLiteral("main")};
+    ProbeReport last;
+    const bool settled = QTest::qWaitFor(
+        [&] {
+            ProbeReport now;
+            if (!where(&now))
+                return false;
+            for (int i = 0; i < names.size(); ++i) {
+                ProbeWindow &w = now[names[i]];
+                w.onScreen = x.geometry(ids.value(titles[i]));
+                x.frameExtents(ids.value(titles[i]), &w.frame);
+                if (w.onScreen.isNull() || w.onScreen != w.geometry)
+                    return false;
+            }
+            const bool same = !last.isEmpty() && last.value(QStringLiteral("main")).onScreen ==
+                                                     now.value(QStringLiteral("main")).onScreen;
+            last = now;
+            QTest::qWait(200);
+            return same;
+        },
+        WindowTimeout);
+    *report = last;
+    if (!settled)
+        return QStringLiteral("Qt and the X server do not agree where the windows are: Qt %1, X %2")
+            .arg(rectText(last.value(QStringLiteral("main")).geometry),
+                 rectText(last.value(QStringLiteral("main")).onScreen));
+    for (int i = 0; i < 3 && probe.state() != QProcess::NotRunning; ++i) {
+        probe.write("close\n");
+        probe.waitForFinished(2000);
+    }
+    if (probe.state() != QProcess::NotRunning || probe.exitCode() != 0)
+        return QStringLiteral("programprobe does not close cleanly: %1")
+            .arg(QString::fromLocal8Bit(probe.readAllStandardError()));
+    return QString();
+}
+
 } // namespace
 
 class tst_Install : public QObject
@@ -231,6 +345,8 @@ private slots:
     void installedProgramRunsFromAnyFolder_data();
     void installedProgramRunsFromAnyFolder();
     void skinRunSkinsAnUnmodifiedProgram();
+    void skinRunKeepsWhatProgramsAsk_data();
+    void skinRunKeepsWhatProgramsAsk();
 
 private:
     QString installed(const QString &relative) const { return m_prefix.filePath(relative); }
@@ -967,6 +1083,134 @@ void tst_Install::skinRunSkinsAnUnmodifiedProgram()
              qPrintable(QStringLiteral("Designer closes by the skin's close button: ") + output()));
     QCOMPARE(app.exitStatus(), QProcess::NormalExit);
     QCOMPARE(app.exitCode(), 0);
+}
+
+void tst_Install::skinRunKeepsWhatProgramsAsk_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::newRow("saved geometry, five skinned runs and a plain one")
+        << QStringLiteral("geometry");
+    QTest::newRow("window the program does not place") << QStringLiteral("unplaced");
+    QTest::newRow("window moved before it is shown") << QStringLiteral("moved");
+    QTest::newRow("modal dialog centred on its parent, six runs") << QStringLiteral("dialog");
+    QTest::newRow("wizard's buttons inside its frame") << QStringLiteral("wizard");
+    QTest::newRow("window as tall as the screen allows") << QStringLiteral("tall");
+}
+
+void tst_Install::skinRunKeepsWhatProgramsAsk()
+{
+#ifdef TAVREL_SANITIZED
+    QSKIP("an uninstrumented program cannot load the sanitized plugin");
+#endif
+    // An unmodified program's windows run through the launcher are sized
+    // and placed as in a run without it: the skin's frame takes the place
+    // of the window manager's.
+    QFETCH(QString, mode);
+    const QStringList missing = e2e::XSession::missingTools();
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QStringLiteral(", "))));
+    e2e::XSession x;
+    QVERIFY2(x.start(), qPrintable(x.lastError()));
+    const QString launcher = installed(LauncherPath);
+    const QString main = QStringLiteral("main");
+    const QMap<QString, QString> titles{
+        {QStringLiteral("geometry"), QStringLiteral("Geometry Probe")},
+        {QStringLiteral("unplaced"), QStringLiteral("Placement Probe")},
+        {QStringLiteral("moved"), QStringLiteral("Placement Probe")},
+        {QStringLiteral("dialog"), QStringLiteral("Dialog Parent Probe")},
+        {QStringLiteral("wizard"), QStringLiteral("Wizard Probe")},
+        {QStringLiteral("tall"), QStringLiteral("Tall Probe")}};
+    QStringList windows{titles.value(mode)};
+    if (mode == QLatin1String("dialog"))
+        windows << QStringLiteral("Centred Dialog");
+    const auto run = [&](bool skinned, const QStringList &args, ProbeReport *report) {
+        const QString fault = runProbe(x, skinned ? launcher : QString(), args, windows, report);
+        if (!fault.isEmpty())
+            return fault;
+        for (auto it = report->cbegin(); it != report->cend(); ++it) {
+            if (skinned != (it->frame == QMargins()))
+                return QStringLiteral("'%1' is %2skinned")
+                    .arg(it.key(), skinned ? QStringLiteral("not ") : QString());
+        }
+        return QString();
+    };
+    // Where a window and its frame lie on the screen: the skin's frame is
+    // inside the X window, the window manager's outside it.
+    const auto outer = [](const ProbeWindow &w) { return w.onScreen.marginsAdded(w.frame); };
+    const auto nearly = [](const QPoint &a, const QPoint &b) {
+        return qAbs(a.x() - b.x()) <= 1 && qAbs(a.y() - b.y()) <= 1;
+    };
+    ProbeReport skinned, plain;
+    QString fault;
+
+    if (mode == QLatin1String("geometry")) {
+        QTemporaryDir settings;
+        QVERIFY(settings.isValid());
+        const QStringList args{mode, settings.filePath(QStringLiteral("geometry"))};
+        QRect first;
+        for (int i = 1; i <= 5; ++i) {
+            fault = run(true, args, &skinned);
+            QVERIFY2(fault.isEmpty(), qPrintable(fault));
+            const QRect client = skinned.value(main).client;
+            qInfo("skinned run %d: window %s, client area %s", i,
+                  qPrintable(rectText(skinned.value(main).onScreen)), qPrintable(rectText(client)));
+            if (i == 1)
+                first = client;
+            QCOMPARE(client, first);
+        }
+        QCOMPARE(first.size(), QSize(400, 300));
+        fault = run(false, args, &plain);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        qInfo("plain run: client area %s", qPrintable(rectText(plain.value(main).onScreen)));
+        QCOMPARE(plain.value(main).onScreen, first);
+    } else if (mode == QLatin1String("unplaced") || mode == QLatin1String("moved")) {
+        fault = run(false, {mode}, &plain);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        fault = run(true, {mode}, &skinned);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        const QRect asPlain = outer(plain.value(main));
+        const QRect asSkinned = outer(skinned.value(main));
+        qInfo("plain: frame %s; skinned: frame %s", qPrintable(rectText(asPlain)),
+              qPrintable(rectText(asSkinned)));
+        QVERIFY(x.screenshot().rect().contains(asSkinned));
+        if (mode == QLatin1String("moved")) {
+            QCOMPARE(asPlain.topLeft(), QPoint(150, 100));
+            QCOMPARE(asSkinned.topLeft(), asPlain.topLeft());
+        } else {
+            // Where openbox puts a new window: the middle of the screen.
+            QVERIFY2(nearly(asSkinned.center(), asPlain.center()), qPrintable(rectText(asSkinned)));
+        }
+    } else if (mode == QLatin1String("dialog")) {
+        QRect first;
+        for (int i = 1; i <= 6; ++i) {
+            fault = run(true, {mode}, &skinned);
+            QVERIFY2(fault.isEmpty(), qPrintable(fault));
+            const QRect parent = outer(skinned.value(main));
+            const QRect dialog = outer(skinned.value(QStringLiteral("dialog")));
+            qInfo("run %d: parent %s, dialog %s", i, qPrintable(rectText(parent)),
+                  qPrintable(rectText(dialog)));
+            QVERIFY2(nearly(dialog.center(), parent.center()), qPrintable(rectText(dialog)));
+            if (i == 1)
+                first = dialog;
+            QCOMPARE(dialog, first);
+        }
+    } else if (mode == QLatin1String("wizard")) {
+        fault = run(true, {mode}, &skinned);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        const ProbeWindow wizard = skinned.value(main);
+        QCOMPARE(wizard.onScreen.topLeft(), QPoint(150, 100));
+        QCOMPARE(wizard.buttons.size(), 3);
+        for (const QRect &button : wizard.buttons)
+            QVERIFY2(wizard.client.contains(button),
+                     qPrintable(QStringLiteral("button %1 outside the client area %2")
+                                    .arg(rectText(button), rectText(wizard.client))));
+    } else if (mode == QLatin1String("tall")) {
+        fault = run(true, {mode}, &skinned);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        const QRect screen = x.screenshot().rect();
+        qInfo("screen %s, skinned window %s", qPrintable(rectText(screen)),
+              qPrintable(rectText(skinned.value(main).onScreen)));
+        QVERIFY(screen.contains(skinned.value(main).onScreen));
+    }
 }
 
 QTEST_MAIN(tst_Install)
