@@ -77,27 +77,11 @@ void KeyboardMoveSize::step(int key, bool fine)
         m_edges |= key == Qt::Key_Up ? Qt::TopEdge : Qt::BottomEdge;
     QGuiApplication::changeOverrideCursor(FrameDrag::cursorFor(m_edges));
 
-    const QSize minimum = m_window->minimumSize();
-    const QSize maximum = m_window->maximumSize();
-    QRect g = m_window->geometry();
-    if (horizontal) {
-        const bool left = m_edges & Qt::LeftEdge;
-        const int width =
-            qBound(minimum.width(), g.width() + (left ? -delta : delta), maximum.width());
-        if (left)
-            g.setLeft(g.right() + 1 - width);
-        else
-            g.setWidth(width);
-    } else {
-        const bool top = m_edges & Qt::TopEdge;
-        const int height =
-            qBound(minimum.height(), g.height() + (top ? -delta : delta), maximum.height());
-        if (top)
-            g.setTop(g.bottom() + 1 - height);
-        else
-            g.setHeight(height);
-    }
-    m_window->setGeometry(g);
+    const QPoint shift = horizontal ? QPoint(delta, 0) : QPoint(0, delta);
+    const Qt::Edges axis = m_edges & (horizontal ? (Qt::LeftEdge | Qt::RightEdge)
+                                                 : (Qt::TopEdge | Qt::BottomEdge));
+    m_window->setGeometry(FrameDrag::resized(m_window->geometry(), axis, shift,
+                                             m_window->minimumSize(), m_window->maximumSize()));
 }
 
 bool KeyboardMoveSize::eventFilter(QObject *watched, QEvent *event)

@@ -12,6 +12,9 @@
 #include <QWindow>
 #include <QWindowStateChangeEvent>
 
+#include <algorithm>
+#include <iterator>
+
 namespace tavrelctl {
 
 namespace {
@@ -57,26 +60,17 @@ QMargins SkinFrame::resizeBand() const
                     layout.borderBottom());
 }
 
-bool SkinFrame::hasMinimize() const
+bool SkinFrame::showsButton(const CaptionButtonKind &kind) const
 {
+    if (kind.hint == Qt::Widget)
+        return true;
     const Qt::WindowFlags decorations = Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                         Qt::WindowMinimizeButtonHint |
                                         Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint |
                                         Qt::CustomizeWindowHint | Qt::WindowContextHelpButtonHint;
     if (m_nativeFlags & decorations)
-        return m_nativeFlags.testFlag(Qt::WindowMinimizeButtonHint);
+        return m_nativeFlags.testFlag(kind.hint);
     // No hint at all: the window system's default decorations for the type.
-    return (m_nativeFlags & Qt::WindowType_Mask) == Qt::Window;
-}
-
-bool SkinFrame::hasMaximize() const
-{
-    const Qt::WindowFlags decorations = Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                        Qt::WindowMinimizeButtonHint |
-                                        Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint |
-                                        Qt::CustomizeWindowHint | Qt::WindowContextHelpButtonHint;
-    if (m_nativeFlags & decorations)
-        return m_nativeFlags.testFlag(Qt::WindowMaximizeButtonHint);
     return (m_nativeFlags & Qt::WindowType_Mask) == Qt::Window;
 }
 
@@ -84,11 +78,12 @@ QSize SkinFrame::skinMinimumSize() const
 {
     const SkinLayout &skin = m_picture->layout();
     const int ends = 2 * skin.captionCell(true, SkinLayout::Active, SkinLayout::LeftEnd).width();
-    int buttons = 1 + int(hasMaximize()) + int(hasMinimize());
+    const int buttons = int(std::count_if(std::begin(CaptionButtons), std::end(CaptionButtons),
+                                          [this](const auto &kind) { return showsButton(kind); }));
     int row = skin.marker(SkinLayout::TextLeft) + skin.marker(SkinLayout::ButtonMargin) +
               buttons * (skin.glyphSize().width() + skin.marker(SkinLayout::ButtonGap));
     if (m_window->testAttribute(Qt::WA_SetWindowIcon) && !m_window->windowIcon().isNull())
-        row += 16 + skin.marker(SkinLayout::IconGap); // the caption's icon is 16 wide
+        row += SkinCaption::IconSize + skin.marker(SkinLayout::IconGap);
     QFont font = m_window->font();
     font.setBold(true);
     // Three characters and the ellipsis of an elided title.

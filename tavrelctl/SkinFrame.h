@@ -16,6 +16,7 @@
 
 namespace tavrelctl {
 
+struct CaptionButtonKind;
 class SkinBorder;
 class SkinCaption;
 class SkinCaptionButton;
@@ -59,8 +60,9 @@ public:
     // ends, its buttons and a few characters of title side by side, and the
     // caption above the bottom border.
     QSize skinMinimumSize() const;
-    bool hasMinimize() const;
-    bool hasMaximize() const;
+    // Whether the caption shows a button of that kind: the window's flags
+    // when the skin went on ask for it.
+    bool showsButton(const CaptionButtonKind &kind) const;
 
     SkinCaption *caption() const;
     QList<SkinCaptionButton *> buttons() const;
