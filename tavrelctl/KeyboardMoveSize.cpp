@@ -1,19 +1,12 @@
 #include "KeyboardMoveSize.h"
 
 #include "FrameDrag.h"
+#include "SkinRegistry.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
 
 namespace tavrelctl {
-
-namespace {
-QPointer<KeyboardMoveSize> &current()
-{
-    static QPointer<KeyboardMoveSize> running;
-    return running;
-}
-} // namespace
 
 KeyboardMoveSize::KeyboardMoveSize(QWidget *window, Mode mode)
     : QObject(window), m_window(window), m_mode(mode), m_start(window->geometry())
@@ -25,10 +18,11 @@ KeyboardMoveSize *KeyboardMoveSize::start(QWidget *window, Mode mode)
 {
     if (!window)
         return nullptr;
-    if (KeyboardMoveSize *old = current())
+    SkinRegistry &registry = SkinRegistry::instance();
+    if (KeyboardMoveSize *old = registry.keyboardMoveSize())
         old->accept();
     auto *session = new KeyboardMoveSize(window, mode);
-    current() = session;
+    registry.setKeyboardMoveSize(session);
     QGuiApplication::setOverrideCursor(Qt::SizeAllCursor);
     qApp->installEventFilter(session);
     return session;
@@ -36,7 +30,7 @@ KeyboardMoveSize *KeyboardMoveSize::start(QWidget *window, Mode mode)
 
 KeyboardMoveSize *KeyboardMoveSize::running()
 {
-    return current();
+    return SkinRegistry::instance().keyboardMoveSize();
 }
 
 void KeyboardMoveSize::accept()
@@ -53,9 +47,10 @@ void KeyboardMoveSize::cancel()
 
 void KeyboardMoveSize::finish()
 {
-    if (current() != this)
+    SkinRegistry &registry = SkinRegistry::instance();
+    if (registry.keyboardMoveSize() != this)
         return;
-    current() = nullptr;
+    registry.setKeyboardMoveSize(nullptr);
     qApp->removeEventFilter(this);
     QGuiApplication::restoreOverrideCursor();
     deleteLater();

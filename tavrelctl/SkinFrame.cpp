@@ -4,6 +4,7 @@
 #include "SkinCaption.h"
 #include "SkinCaptionButton.h"
 #include "SkinPicture.h"
+#include "SkinRegistry.h"
 #include "SkinScheme.h"
 #include "SkinTheme.h"
 
@@ -23,11 +24,11 @@ constexpr QPalette::ColorGroup PaletteGroups[] = {QPalette::Active, QPalette::In
 } // namespace
 
 SkinFrame::SkinFrame(QWidget *window, std::shared_ptr<const SkinPicture> picture)
-    : QObject(nullptr), m_window(window), m_picture(std::move(picture)),
-      m_scheme(SkinScheme::Initial), m_placement(window)
+    : QObject(nullptr), m_window(window), m_picture(std::move(picture)), m_placement(window)
 {
     Q_ASSERT(m_window && m_picture);
     setObjectName(QStringLiteral("tavrelskin_frame"));
+    SkinRegistry::addFrame(this);
     m_active = m_window->isActiveWindow();
     m_window->installEventFilter(this);
 }
@@ -36,6 +37,7 @@ SkinFrame::~SkinFrame()
 {
     // The window may be in its destructor here (the component dies with its
     // window), so only what this object owns is undone.
+    SkinRegistry::removeFrame(this);
     m_window->removeEventFilter(this);
     delete m_caption.data();
     delete m_left.data();
@@ -50,7 +52,7 @@ bool SkinFrame::isSkinWidget(const QObject *object)
 
 const SkinTheme &SkinFrame::theme() const
 {
-    return m_picture->theme(m_scheme);
+    return m_picture->theme(scheme());
 }
 
 QMargins SkinFrame::resizeBand() const
@@ -164,12 +166,18 @@ void SkinFrame::remove()
         m_savedFocus->setFocus(Qt::OtherFocusReason);
 }
 
+int SkinFrame::scheme() const
+{
+    return SkinRegistry::instance().scheme();
+}
+
 void SkinFrame::setScheme(int scheme)
 {
-    Q_ASSERT(SkinScheme::isValid(scheme));
-    if (scheme == m_scheme)
-        return;
-    m_scheme = scheme;
+    SkinRegistry::instance().setScheme(scheme);
+}
+
+void SkinFrame::onSchemeChanged()
+{
     if (!m_applied)
         return;
     applyPalette();

@@ -44,9 +44,13 @@ public:
     void apply();
     void remove();
 
-    // Kept while the skin is off and used by the next apply().
-    int scheme() const { return m_scheme; }
+    // The colour scheme, one for every skinned window of the process
+    // (SkinRegistry): setting it here sets it for all of them. Kept while
+    // the skin is off and used by the next apply().
+    int scheme() const;
     void setScheme(int scheme);
+    // The registry's scheme changed.
+    void onSchemeChanged();
 
     const SkinTheme &theme() const;
     SkinLayout::Look look() const { return m_active ? SkinLayout::Active : SkinLayout::Inactive; }
@@ -106,7 +110,6 @@ private:
 
     QWidget *const m_window;
     const std::shared_ptr<const SkinPicture> m_picture;
-    int m_scheme;
     bool m_applied = false;
     bool m_active = false;
     std::optional<bool> m_reportedActive;

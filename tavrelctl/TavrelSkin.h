@@ -23,6 +23,8 @@ class SkinPicture;
 //   SkinScheme   the colour schemes as palette remapping rules
 //   SkinPicture  a decoded picture with its layout; shared per process by
 //                picture bytes; owns its SkinThemes
+//   SkinRegistry what the process keeps: the shared scheme, the decoded
+//                pictures, long tiles, the native frame last seen
 //   SkinTheme    one scheme's pieces, scaled once per device-pixel size
 //   SkinFrame    one window's skin: applies and removes it, owns the
 //                helper widgets below, restores geometry and colours
@@ -59,9 +61,6 @@ private:
                              host::Variant *result);
     host::Status checkReady(const QString &member) const;
     void raiseFocusChange(bool active);
-    // Every instance alive in the process, for the shared colour scheme.
-    static QList<TavrelSkin *> &instances();
-    static int &sharedScheme();
 
     QPointer<QWidget> m_window;
     host::EventSink *m_events = nullptr;

@@ -2,6 +2,7 @@
 
 #include "FramePlacement.h"
 #include "FrameRequests.h"
+#include "SkinRegistry.h"
 
 #include <QLayout>
 #include <QScreen>
@@ -111,19 +112,12 @@ void WindowPlacement::placeNative(const QRect &client)
 {
     int nativeTop = m_nativeFrame.top();
     if (nativeTop <= 0)
-        nativeTop = lastNativeFrame().top();
+        nativeTop = SkinRegistry::instance().nativeFrame().top();
     // Never framed natively in this process: the skin's caption stands in
     // for the title bar the window manager will add.
     if (nativeTop <= 0)
         nativeTop = m_skin.top();
     ask(FramePlacement::native(client, nativeTop, availableArea()), client);
-}
-
-QMargins &WindowPlacement::lastNativeFrame()
-{
-    // All top-level windows of a window manager share one frame as a rule.
-    static QMargins margins;
-    return margins;
 }
 
 void WindowPlacement::rememberNativeFrame()
@@ -135,7 +129,7 @@ void WindowPlacement::rememberNativeFrame()
     const QMargins native = handle->frameMargins();
     if (native.top() > 0) {
         m_nativeFrame = native;
-        lastNativeFrame() = native;
+        SkinRegistry::instance().setNativeFrame(native);
     }
 }
 

@@ -57,7 +57,6 @@ private:
     void placeNative(const QRect &client);
     void ask(const QRect &geometry, const QRect &client);
     void rememberNativeFrame();
-    static QMargins &lastNativeFrame();
     void restoreNormal();
     void settleBaseSize();
     void growWindow(const QRect &client, const QSize &skinMinimum);
