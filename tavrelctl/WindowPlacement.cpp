@@ -26,7 +26,7 @@ WindowPlacement::WindowPlacement(QWidget *window) : QObject(nullptr), m_window(w
 
 WindowPlacement::Switch WindowPlacement::beginSwitch()
 {
-    const bool placed = isPlaced();
+    const bool placed = keepsClientPlace();
     // Taken while the native frame is still there: a later switch back near
     // the top of the screen needs its height.
     if (!m_skinned)
@@ -58,16 +58,16 @@ bool WindowPlacement::isInFullState() const
     return m_window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
 }
 
-bool WindowPlacement::isPlaced() const
+bool WindowPlacement::keepsClientPlace() const
 {
     // Where the compositor places windows (Wayland) only the size changes:
     // weston keeps the window's outer top-left, so the client area moves by
     // the difference between the two frames, and nothing a client can ask
     // there would change that.
-    return m_window->isVisible() && isFree() && FrameRequests::clientPlacesWindows();
+    return m_window->isVisible() && hasOwnGeometry() && FrameRequests::clientPlacesWindows();
 }
 
-bool WindowPlacement::isFree() const
+bool WindowPlacement::hasOwnGeometry() const
 {
     return !(m_window->windowState() &
              (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
@@ -94,7 +94,7 @@ QRect WindowPlacement::clientToKeep() const
     return clientNow();
 }
 
-void WindowPlacement::ask(const QRect &geometry, const QRect &client)
+void WindowPlacement::requestGeometry(const QRect &geometry, const QRect &client)
 {
     // setGeometry() places the client area itself: Qt gives the window
     // system the position with static gravity, so no frame size is guessed.
@@ -105,7 +105,7 @@ void WindowPlacement::ask(const QRect &geometry, const QRect &client)
 
 void WindowPlacement::placeSkinned(const QRect &client)
 {
-    ask(FramePlacement::skinned(client, m_skin, availableArea()), client);
+    requestGeometry(FramePlacement::skinned(client, m_skin, availableArea()), client);
 }
 
 void WindowPlacement::placeNative(const QRect &client)
@@ -117,7 +117,7 @@ void WindowPlacement::placeNative(const QRect &client)
     // for the title bar the window manager will add.
     if (nativeTop <= 0)
         nativeTop = m_skin.top();
-    ask(FramePlacement::native(client, nativeTop, availableArea()), client);
+    requestGeometry(FramePlacement::native(client, nativeTop, availableArea()), client);
 }
 
 void WindowPlacement::rememberNativeFrame()
@@ -157,14 +157,14 @@ void WindowPlacement::onWindowStateChange(Qt::WindowStates oldState)
 
 void WindowPlacement::restoreNormal()
 {
-    if (!m_normalClient.isValid() || !isPlaced())
+    if (!m_normalClient.isValid() || !keepsClientPlace())
         return;
     const QRect target =
         m_skinned
             ? FramePlacement::skinned(m_normalClient, m_skin, availableArea())
             : FramePlacement::native(m_normalClient, qMax(0, m_nativeFrame.top()), availableArea());
     if (m_window->geometry() != target || m_restoreTries == 0)
-        ask(target, m_normalClient);
+        requestGeometry(target, m_normalClient);
     // The X11 window manager answers the restore with the geometry it saved
     // (see onWindowStateChange()), some time after the state changed and
     // after Qt's own request: the place is asked for again, every
@@ -245,7 +245,7 @@ void WindowPlacement::growWindow(const QRect &client, const QSize &skinMinimum)
         m_minChanged = true;
     }
 
-    const bool free = isFree();
+    const bool free = hasOwnGeometry();
     // A window that was never sized takes its size from its layout when it
     // is shown, and that already counts the contents margins.
     if (!client.isValid() && free &&
@@ -261,7 +261,7 @@ void WindowPlacement::shrinkWindow(const QRect &client)
     const QSize extra = marginsSize(m_skin);
     if (m_minChanged && m_window->minimumSize() == m_minAfter)
         m_window->setMinimumSize(m_minBefore);
-    const bool free = isFree();
+    const bool free = hasOwnGeometry();
     if (client.isValid()) {
         placeNative(client);
     } else if (m_resized && free) {
