@@ -53,7 +53,8 @@ void SkinCaption::updateButtons()
         button->setVisible(shown);
         // A fixed-size window cannot maximise; its button, if the flags ask
         // for one, is shown disabled as a native frame does.
-        button->setEnabled(!button->kind().needsSizable || m_frame->isSizable());
+        if (button->kind().needsSizable)
+            button->setEnabled(m_frame->isSizable());
         if (!shown)
             continue;
         placeButton(button, QRect(QPoint(right - glyph.width(), top), glyph), outermost);

@@ -9,29 +9,23 @@
 
 namespace tavrelctl {
 
-namespace {
-SkinRegistry *s_registry = nullptr;
-} // namespace
-
 SkinRegistry::SkinRegistry() : m_scheme(SkinScheme::Initial) {}
 
 SkinRegistry::~SkinRegistry() = default;
 
-SkinRegistry &SkinRegistry::instance()
+SkinRegistry &SkinRegistry::create()
 {
-    if (!s_registry) {
-        s_registry = new SkinRegistry;
-        // Without an application object (a tool decoding pictures) it lives
-        // until the process ends.
-        qAddPostRoutine(&SkinRegistry::destroy);
-    }
-    return *s_registry;
+    s_instance = new SkinRegistry;
+    // Without an application object (a tool decoding pictures) it lives
+    // until the process ends.
+    qAddPostRoutine(&SkinRegistry::destroy);
+    return *s_instance;
 }
 
 void SkinRegistry::destroy()
 {
-    delete s_registry;
-    s_registry = nullptr;
+    delete s_instance;
+    s_instance = nullptr;
 }
 
 void SkinRegistry::setScheme(int scheme)
@@ -57,11 +51,11 @@ void SkinRegistry::addFrame(SkinFrame *frame)
 void SkinRegistry::removeFrame(SkinFrame *frame)
 {
     // The registry may be gone already (a frame outliving the application).
-    if (!s_registry)
+    if (!s_instance)
         return;
-    s_registry->m_frames.removeAll(frame);
-    if (s_registry->m_frames.isEmpty())
-        s_registry->m_scheme = SkinScheme::Initial;
+    s_instance->m_frames.removeAll(frame);
+    if (s_instance->m_frames.isEmpty())
+        s_instance->m_scheme = SkinScheme::Initial;
 }
 
 std::shared_ptr<const SkinPicture> SkinRegistry::picture(const QByteArray &stored) const

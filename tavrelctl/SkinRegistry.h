@@ -30,7 +30,8 @@ class SkinPicture;
 class SkinRegistry
 {
 public:
-    static SkinRegistry &instance();
+    // Asked on every paint: the common case inline.
+    static SkinRegistry &instance() { return s_instance ? *s_instance : create(); }
 
     // The colour scheme of every skinned window of the process. A frame
     // counts from construction to destruction; the scheme goes back to
@@ -72,7 +73,11 @@ public:
 private:
     SkinRegistry();
     ~SkinRegistry();
+    static SkinRegistry &create();
     static void destroy();
+
+    // The one static of the engine.
+    static inline SkinRegistry *s_instance = nullptr;
 
     int m_scheme;
     QList<SkinFrame *> m_frames;
