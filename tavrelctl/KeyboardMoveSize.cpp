@@ -73,8 +73,8 @@ void KeyboardMoveSize::step(int key, bool fine)
     QGuiApplication::changeOverrideCursor(FrameDrag::cursorFor(m_edges));
 
     const QPoint shift = horizontal ? QPoint(delta, 0) : QPoint(0, delta);
-    const Qt::Edges axis = m_edges & (horizontal ? (Qt::LeftEdge | Qt::RightEdge)
-                                                 : (Qt::TopEdge | Qt::BottomEdge));
+    const Qt::Edges axis =
+        m_edges & (horizontal ? (Qt::LeftEdge | Qt::RightEdge) : (Qt::TopEdge | Qt::BottomEdge));
     m_window->setGeometry(FrameDrag::resized(m_window->geometry(), axis, shift,
                                              m_window->minimumSize(), m_window->maximumSize()));
 }

@@ -99,8 +99,7 @@ void SkinCaptionButton::mouseMoveEvent(QMouseEvent *event)
 void SkinCaptionButton::updateRole()
 {
     const QWidget *window = m_frame->window();
-    const QLatin1String name(window && window->isMaximized() ? kind().maximizedName
-                                                             : kind().name);
+    const QLatin1String name(window && window->isMaximized() ? kind().maximizedName : kind().name);
     // Compared before it is converted: this runs on every caption resize.
     if (accessibleName() != name) {
         setAccessibleName(name);

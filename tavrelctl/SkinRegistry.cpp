@@ -63,8 +63,7 @@ std::shared_ptr<const SkinPicture> SkinRegistry::picture(const QByteArray &store
     return m_pictures.value(stored);
 }
 
-void SkinRegistry::keepPicture(const QByteArray &stored,
-                               std::shared_ptr<const SkinPicture> picture)
+void SkinRegistry::keepPicture(const QByteArray &stored, std::shared_ptr<const SkinPicture> picture)
 {
     constexpr qsizetype KeptPictures = 4;
     if (m_pictures.size() >= KeptPictures) {

@@ -37,9 +37,8 @@ SkinWindowMenu::SkinWindowMenu(SkinFrame *frame, QWidget *parent) : QMenu(parent
 
 const CaptionButtonKind *SkinWindowMenu::buttonOf(Item item)
 {
-    return item >= FirstButtonItem && item < ItemCount
-               ? &CaptionButtons[ItemCount - 1 - item]
-               : nullptr;
+    return item >= FirstButtonItem && item < ItemCount ? &CaptionButtons[ItemCount - 1 - item]
+                                                       : nullptr;
 }
 
 void SkinWindowMenu::updateItems()

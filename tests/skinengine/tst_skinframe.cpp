@@ -30,9 +30,9 @@
 #include <QSignalSpy>
 #include <QStyleHints>
 #include <QTest>
+#include <QWindow>
 
 #include <tuple>
-#include <QWindow>
 
 using namespace skintest;
 using tavrelctl::SkinCaptionButton;
@@ -821,10 +821,10 @@ void TestSkinFrame::buttonStates()
             // Through the window, as the platform delivers them (QTest's
             // own button memory would send the next moves as held): a press
             // and a move past the drag distance, and no release.
-            const QWidget *part = step.startsWith(QLatin1String("caption"))
-                                      ? static_cast<QWidget *>(m_skin->frame()->caption())
-                                      : m_window->findChild<QWidget *>(
-                                            QStringLiteral("tavrelskin_bottom"));
+            const QWidget *part =
+                step.startsWith(QLatin1String("caption"))
+                    ? static_cast<QWidget *>(m_skin->frame()->caption())
+                    : m_window->findChild<QWidget *>(QStringLiteral("tavrelskin_bottom"));
             const QPointF from = part->mapTo(m_window.get(), QPointF(part->width() / 2, 3));
             const QPointF to = from + pastDragDistance();
             const int handedOver = m_moves.size() + m_resizes.size();
