@@ -1,5 +1,7 @@
 #include "FrameRequests.h"
 
+#include "SkinRegistry.h"
+
 #include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
@@ -9,13 +11,11 @@ namespace tavrelctl {
 namespace {
 FrameRequests::MoveHook &moveHook()
 {
-    static FrameRequests::MoveHook hook;
-    return hook;
+    return SkinRegistry::instance().moveHook();
 }
 FrameRequests::ResizeHook &resizeHook()
 {
-    static FrameRequests::ResizeHook hook;
-    return hook;
+    return SkinRegistry::instance().resizeHook();
 }
 } // namespace
 

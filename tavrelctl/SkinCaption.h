@@ -24,6 +24,9 @@ class SkinCaption : public QWidget
 {
     Q_OBJECT
 public:
+    // The window icon's size in the caption.
+    static constexpr int IconSize = 16;
+
     SkinCaption(SkinFrame *frame, QWidget *window);
 
     QList<SkinCaptionButton *> buttons() const { return m_buttons; }
@@ -53,12 +56,9 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    void onCloseClicked();
-    void onMaximizeClicked();
-    void onMinimizeClicked();
     bool hasIcon() const;
     QRect mirrored(const QRect &r) const;
-    void placeButton(SkinCaptionButton *button, const QRect &glyph, bool last);
+    void placeButton(SkinCaptionButton *button, const QRect &glyph, bool outermost);
     bool iconPressed(QMouseEvent *event);
     void paintBar(SkinPainter &painter) const;
     void paintIconAndTitle(SkinPainter &painter);
@@ -66,7 +66,7 @@ private:
                     const QString &elided, const QFont &font) const;
 
     SkinFrame *const m_frame;
-    QList<SkinCaptionButton *> m_buttons; // close, maximise, minimise
+    QList<SkinCaptionButton *> m_buttons; // one per row of CaptionButtons, in its order
     FrameDrag m_drag;
     SkinWindowMenu *const m_menu;
     SkinTitleCache m_titleCache;

@@ -4,6 +4,7 @@
 #include "SkinCaption.h"
 #include "SkinCaptionButton.h"
 #include "SkinPicture.h"
+#include "SkinRegistry.h"
 #include "SkinScheme.h"
 #include "SkinTheme.h"
 
@@ -14,6 +15,9 @@
 #include <QWindow>
 #include <QWindowStateChangeEvent>
 
+#include <algorithm>
+#include <iterator>
+
 namespace tavrelctl {
 
 namespace {
@@ -22,11 +26,11 @@ constexpr QPalette::ColorGroup PaletteGroups[] = {QPalette::Active, QPalette::In
 } // namespace
 
 SkinFrame::SkinFrame(QWidget *window, std::shared_ptr<const SkinPicture> picture)
-    : QObject(nullptr), m_window(window), m_picture(std::move(picture)),
-      m_scheme(SkinScheme::Initial), m_placement(window)
+    : QObject(nullptr), m_window(window), m_picture(std::move(picture)), m_placement(window)
 {
     Q_ASSERT(m_window && m_picture);
     setObjectName(QStringLiteral("tavrelskin_frame"));
+    SkinRegistry::addFrame(this);
     m_active = m_window->isActiveWindow();
     m_window->installEventFilter(this);
 }
@@ -35,6 +39,7 @@ SkinFrame::~SkinFrame()
 {
     // The window may be in its destructor here (the component dies with its
     // window), so only what this object owns is undone.
+    SkinRegistry::removeFrame(this);
     m_window->removeEventFilter(this);
     delete m_caption.data();
     delete m_left.data();
@@ -49,7 +54,7 @@ bool SkinFrame::isSkinWidget(const QObject *object)
 
 const SkinTheme &SkinFrame::theme() const
 {
-    return m_picture->theme(m_scheme);
+    return m_picture->theme(scheme());
 }
 
 QMargins SkinFrame::resizeBand() const
@@ -59,26 +64,17 @@ QMargins SkinFrame::resizeBand() const
                     layout.borderBottom());
 }
 
-bool SkinFrame::hasMinimize() const
+bool SkinFrame::showsButton(const CaptionButtonKind &kind) const
 {
+    if (kind.hint == Qt::Widget)
+        return true;
     const Qt::WindowFlags decorations = Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                         Qt::WindowMinimizeButtonHint |
                                         Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint |
                                         Qt::CustomizeWindowHint | Qt::WindowContextHelpButtonHint;
     if (m_nativeFlags & decorations)
-        return m_nativeFlags.testFlag(Qt::WindowMinimizeButtonHint);
+        return m_nativeFlags.testFlag(kind.hint);
     // No hint at all: the window system's default decorations for the type.
-    return (m_nativeFlags & Qt::WindowType_Mask) == Qt::Window;
-}
-
-bool SkinFrame::hasMaximize() const
-{
-    const Qt::WindowFlags decorations = Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                        Qt::WindowMinimizeButtonHint |
-                                        Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint |
-                                        Qt::CustomizeWindowHint | Qt::WindowContextHelpButtonHint;
-    if (m_nativeFlags & decorations)
-        return m_nativeFlags.testFlag(Qt::WindowMaximizeButtonHint);
     return (m_nativeFlags & Qt::WindowType_Mask) == Qt::Window;
 }
 
@@ -86,11 +82,12 @@ QSize SkinFrame::skinMinimumSize() const
 {
     const SkinLayout &skin = m_picture->layout();
     const int ends = 2 * skin.captionCell(true, SkinLayout::Active, SkinLayout::LeftEnd).width();
-    int buttons = 1 + int(hasMaximize()) + int(hasMinimize());
+    const int buttons = int(std::count_if(std::begin(CaptionButtons), std::end(CaptionButtons),
+                                          [this](const auto &kind) { return showsButton(kind); }));
     int row = skin.marker(SkinLayout::TextLeft) + skin.marker(SkinLayout::ButtonMargin) +
               buttons * (skin.glyphSize().width() + skin.marker(SkinLayout::ButtonGap));
     if (m_window->testAttribute(Qt::WA_SetWindowIcon) && !m_window->windowIcon().isNull())
-        row += 16 + skin.marker(SkinLayout::IconGap); // the caption's icon is 16 wide
+        row += SkinCaption::IconSize + skin.marker(SkinLayout::IconGap);
     QFont font = m_window->font();
     font.setBold(true);
     // Three characters and the ellipsis of an elided title.
@@ -270,12 +267,18 @@ bool SkinFrame::followFlagChange()
     return true;
 }
 
+int SkinFrame::scheme() const
+{
+    return SkinRegistry::instance().scheme();
+}
+
 void SkinFrame::setScheme(int scheme)
 {
-    Q_ASSERT(SkinScheme::isValid(scheme));
-    if (scheme == m_scheme)
-        return;
-    m_scheme = scheme;
+    SkinRegistry::instance().setScheme(scheme);
+}
+
+void SkinFrame::onSchemeChanged()
+{
     if (!m_applied)
         return;
     applyPalette();

@@ -16,6 +16,7 @@
 
 namespace tavrelctl {
 
+struct CaptionButtonKind;
 class SkinBorder;
 class SkinCaption;
 class SkinCaptionButton;
@@ -51,9 +52,13 @@ public:
     void apply();
     void remove();
 
-    // Kept while the skin is off and used by the next apply().
-    int scheme() const { return m_scheme; }
+    // The colour scheme, one for every skinned window of the process
+    // (SkinRegistry): setting it here sets it for all of them. Kept while
+    // the skin is off and used by the next apply().
+    int scheme() const;
     void setScheme(int scheme);
+    // The registry's scheme changed.
+    void onSchemeChanged();
 
     const SkinTheme &theme() const;
     SkinLayout::Look look() const { return m_active ? SkinLayout::Active : SkinLayout::Inactive; }
@@ -67,8 +72,9 @@ public:
     // ends, its buttons and a few characters of title side by side, and the
     // caption above the bottom border.
     QSize skinMinimumSize() const;
-    bool hasMinimize() const;
-    bool hasMaximize() const;
+    // Whether the caption shows a button of that kind: the window's flags
+    // when the skin went on ask for it.
+    bool showsButton(const CaptionButtonKind &kind) const;
 
     SkinCaption *caption() const;
     QList<SkinCaptionButton *> buttons() const;
@@ -125,7 +131,6 @@ private:
 
     QWidget *const m_window;
     const std::shared_ptr<const SkinPicture> m_picture;
-    int m_scheme;
     bool m_applied = false;
     // Applied, but the client shown alone while the window is full screen.
     bool m_fullScreen = false;

@@ -2,6 +2,7 @@
 
 #include "FramePlacement.h"
 #include "FrameRequests.h"
+#include "SkinRegistry.h"
 
 #include <QLayout>
 #include <QScreen>
@@ -25,7 +26,7 @@ WindowPlacement::WindowPlacement(QWidget *window) : QObject(nullptr), m_window(w
 
 WindowPlacement::Switch WindowPlacement::beginSwitch()
 {
-    const bool placed = isPlaced();
+    const bool placed = keepsClientPlace();
     // Taken while the native frame is still there: a later switch back near
     // the top of the screen needs its height.
     if (!m_skinned)
@@ -90,7 +91,7 @@ void WindowPlacement::skinOff(const Switch &kept)
 WindowPlacement::Switch WindowPlacement::beginStepAside() const
 {
     // Hidden or not: the place is the window's own, not the screen's.
-    return {m_skinned && isFree() ? clientNow() : QRect(), false};
+    return {m_skinned && hasOwnGeometry() ? clientNow() : QRect(), false};
 }
 
 void WindowPlacement::stepAside(const Switch &kept)
@@ -121,16 +122,16 @@ bool WindowPlacement::isInFullState() const
     return m_window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
 }
 
-bool WindowPlacement::isPlaced() const
+bool WindowPlacement::keepsClientPlace() const
 {
     // Where the compositor places windows (Wayland) only the size changes:
     // weston keeps the window's outer top-left, so the client area moves by
     // the difference between the two frames, and nothing a client can ask
     // there would change that.
-    return m_window->isVisible() && isFree() && FrameRequests::clientPlacesWindows();
+    return m_window->isVisible() && hasOwnGeometry() && FrameRequests::clientPlacesWindows();
 }
 
-bool WindowPlacement::isFree() const
+bool WindowPlacement::hasOwnGeometry() const
 {
     return !(m_window->windowState() &
              (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
@@ -190,7 +191,7 @@ QRect WindowPlacement::clientToKeep() const
     return clientNow();
 }
 
-void WindowPlacement::ask(const QRect &geometry, const QRect &client)
+void WindowPlacement::requestGeometry(const QRect &geometry, const QRect &client)
 {
     // setGeometry() places the client area itself: Qt gives the window
     // system the position with static gravity, so no frame size is guessed.
@@ -205,33 +206,26 @@ void WindowPlacement::placeSkinned(const QRect &client)
     const QSize limited =
         m_window->testAttribute(Qt::WA_Mapped) ? outer.size() : limitedToScreen(outer.size());
     if (limited == outer.size()) {
-        ask(outer, client);
+        requestGeometry(outer, client);
         return;
     }
     const QRect area = availableArea();
     outer.setSize(limited);
     outer.moveLeft(qBound(area.left(), outer.left(), area.right() + 1 - outer.width()));
     outer.moveTop(qBound(area.top(), outer.top(), area.bottom() + 1 - outer.height()));
-    ask(outer, FramePlacement::clientOf(outer, m_skin));
+    requestGeometry(outer, FramePlacement::clientOf(outer, m_skin));
 }
 
 void WindowPlacement::placeNative(const QRect &client)
 {
     int nativeTop = m_nativeFrame.top();
     if (nativeTop <= 0)
-        nativeTop = lastNativeFrame().top();
+        nativeTop = SkinRegistry::instance().nativeFrame().top();
     // Never framed natively in this process: the skin's caption stands in
     // for the title bar the window manager will add.
     if (nativeTop <= 0)
         nativeTop = m_skin.top();
-    ask(FramePlacement::native(client, nativeTop, availableArea()), client);
-}
-
-QMargins &WindowPlacement::lastNativeFrame()
-{
-    // All top-level windows of a window manager share one frame as a rule.
-    static QMargins margins;
-    return margins;
+    requestGeometry(FramePlacement::native(client, nativeTop, availableArea()), client);
 }
 
 void WindowPlacement::rememberNativeFrame()
@@ -243,7 +237,7 @@ void WindowPlacement::rememberNativeFrame()
     const QMargins native = handle->frameMargins();
     if (native.top() > 0) {
         m_nativeFrame = native;
-        lastNativeFrame() = native;
+        SkinRegistry::instance().setNativeFrame(native);
     }
 }
 
@@ -273,7 +267,7 @@ void WindowPlacement::onWindowStateChange(Qt::WindowStates oldState)
 
 void WindowPlacement::restoreNormal()
 {
-    if (!m_normalClient.isValid() || !m_window->isVisible() || !isFree())
+    if (!m_normalClient.isValid() || !m_window->isVisible() || !hasOwnGeometry())
         return;
     const QRect target =
         m_skinned
@@ -286,7 +280,7 @@ void WindowPlacement::restoreNormal()
         if (m_window->size() != target.size() || m_restoreTries == 0)
             m_window->resize(target.size());
     } else if (m_window->geometry() != target || m_restoreTries == 0) {
-        ask(target, m_normalClient);
+        requestGeometry(target, m_normalClient);
     }
     // The window manager answers the restore with the frame it saved (see
     // onWindowStateChange()) some time after the state changed, possibly
@@ -307,12 +301,12 @@ void WindowPlacement::settlePlace()
     // has moved it there). Its dialogs then centre on the wrong place and
     // its pop-ups open off the window. Asked once more, the window manager
     // answers with the place, and Qt takes it.
-    if (!m_skinned || m_asked.isNull() || !isPlaced())
+    if (!m_skinned || m_asked.isNull() || !keepsClientPlace())
         return;
     if (m_window->testAttribute(Qt::WA_Mapped)) {
         if (m_window->geometry() == m_asked)
             return;
-        ask(m_asked, m_keptClient);
+        requestGeometry(m_asked, m_keptClient);
     }
     if (++m_settleTries < RestoreTries)
         QTimer::singleShot(RestoreStepMs, this, &WindowPlacement::settlePlace);
@@ -394,7 +388,7 @@ void WindowPlacement::growWindow(const QRect &client, const QSize &skinMinimum)
         m_minChanged = true;
     }
 
-    const bool free = isFree();
+    const bool free = hasOwnGeometry();
     // A window that was never sized takes its size from its layout when it
     // is shown, and that already counts the contents margins.
     if (!client.isValid() && free &&
@@ -413,10 +407,10 @@ void WindowPlacement::shrinkWindow(const QRect &client, bool keepFrameless)
     const QSize extra = marginsSize(m_skin);
     if (m_minChanged && m_window->minimumSize() == m_minAfter)
         m_window->setMinimumSize(m_minBefore);
-    const bool free = isFree();
+    const bool free = hasOwnGeometry();
     if (client.isValid() && keepFrameless) {
         // Still frameless: no title bar to keep on the screen.
-        ask(client, client);
+        requestGeometry(client, client);
     } else if (client.isValid()) {
         placeNative(client);
     } else if (m_resized && free) {

@@ -62,22 +62,26 @@ public:
     void onWindowStateChange(Qt::WindowStates oldState);
 
 private:
-    bool isPlaced() const;
+    // Whether a switch keeps the client area's place: the window is shown
+    // with its own size and place, where clients place windows.
+    bool keepsClientPlace() const;
     bool isInFullState() const;
     // Neither maximised, full screen nor minimised: the window's own size
     // and place hold.
-    bool isFree() const;
+    bool hasOwnGeometry() const;
     QRect availableArea() const;
     QRect centredOnOwner(const QSize &outer) const;
     QRect clientNow() const;
     QRect clientToKeep() const;
     void placeSkinned(const QRect &client);
     void placeNative(const QRect &client);
-    void ask(const QRect &geometry, const QRect &client);
+    // Gives the window `geometry`, remembering it and the client area it
+    // keeps.
+    void requestGeometry(const QRect &geometry, const QRect &client);
     void rememberNativeFrame();
-    static QMargins &lastNativeFrame();
     void restoreNormal();
     void settlePlace();
+    // Gives the native window a base size before the skin sets size limits.
     void settleBaseSize();
     void growWindow(const QRect &client, const QSize &skinMinimum);
     void shrinkWindow(const QRect &client, bool keepFrameless);

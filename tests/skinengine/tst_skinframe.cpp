@@ -32,6 +32,8 @@
 #include <QTest>
 #include <QWindow>
 
+#include <tuple>
+
 using namespace skintest;
 using tavrelctl::SkinCaptionButton;
 using tavrelctl::SkinFrame;
@@ -785,6 +787,12 @@ void TestSkinFrame::buttonStates_data()
         << QStringList{QStringLiteral("deactivate")} << S::Disabled << 0;
     QTest::newRow("inactive window, pointer over")
         << QStringList{QStringLiteral("deactivate"), QStringLiteral("in")} << S::Hover << 0;
+    // The window system took the pointer for its move or resize and kept
+    // the release, as X11 window managers do.
+    QTest::newRow("after a caption drag, pointer over")
+        << QStringList{QStringLiteral("caption drag"), QStringLiteral("in")} << S::Hover << 0;
+    QTest::newRow("after a border drag, pointer over")
+        << QStringList{QStringLiteral("border drag"), QStringLiteral("in")} << S::Hover << 0;
 }
 
 void TestSkinFrame::buttonStates()
@@ -823,6 +831,25 @@ void TestSkinFrame::buttonStates()
         } else if (step == QLatin1String("release")) {
             const bool inside = minimize->isPointerOver();
             QTest::mouseRelease(handle, Qt::LeftButton, {}, inside ? over : away);
+        } else if (step.endsWith(QLatin1String(" drag"))) {
+            // Through the window, as the platform delivers them (QTest's
+            // own button memory would send the next moves as held): a press
+            // and a move past the drag distance, and no release.
+            const QWidget *part =
+                step.startsWith(QLatin1String("caption"))
+                    ? static_cast<QWidget *>(m_skin->frame()->caption())
+                    : m_window->findChild<QWidget *>(QStringLiteral("tavrelskin_bottom"));
+            const QPointF from = part->mapTo(m_window.get(), QPointF(part->width() / 2, 3));
+            const QPointF to = from + pastDragDistance();
+            const int handedOver = m_moves.size() + m_resizes.size();
+            for (auto [type, at, buttons] :
+                 {std::tuple{QEvent::MouseButtonPress, from, Qt::MouseButtons(Qt::LeftButton)},
+                  std::tuple{QEvent::MouseMove, to, Qt::MouseButtons(Qt::LeftButton)}}) {
+                QMouseEvent event(type, at, at, handle->mapToGlobal(at), Qt::LeftButton, buttons,
+                                  Qt::NoModifier);
+                QCoreApplication::sendEvent(handle, &event);
+            }
+            QCOMPARE(m_moves.size() + m_resizes.size(), handedOver + 1);
         } else if (step == QLatin1String("deactivate")) {
             other.setGeometry(700, 500, 50, 50);
             other.show();
