@@ -629,8 +629,10 @@ void tst_EndToEnd::frameUnderWindowManagers()
     const auto windowsLine = qScopeGuard([&] {
         if (scale != 1 || Sanitized)
             return;
+        // The start and each switch that kept the place.
         if (cells.clientArea.isEmpty())
-            cells.clientArea = QStringLiteral("lost at switch %1").arg(places.size());
+            cells.clientArea = QStringLiteral("lost at switch %1")
+                                   .arg(places.count() - places.count(QStringLiteral("-")));
         qInfo("windows: | %s | %s | %s | %s | %s | %s | %s | %s | %s |", qPrintable(windowManager),
               qPrintable(cells.clientArea), qPrintable(cells.onTop), qPrintable(cells.minimiseOne),
               qPrintable(cells.focusAfterClose), qPrintable(cells.hoverAfterDrag),
@@ -1049,8 +1051,18 @@ void tst_EndToEnd::checkWindowsTogether(XWindow main, WindowCells &cells)
         fail(cells.onTop,
              QStringLiteral("not on top and active: %1").arg(notOnTop.join(QStringLiteral(", "))));
 
-    // No taskbar entry for the fixed windows (the main window's has been
-    // through the skin's switches), and no window a transient of another.
+    // No taskbar entry for the fixed windows, also once the main window's
+    // skin has been off and on again (the skin switches the window's
+    // flags), and no window a transient of another. The check box keeps its
+    // place on the screen through the switches, as the client area does.
+    const QSize skinnedSize = x().geometry(main).size();
+    const QPoint checkBox = onScreen(main, mainRef.rect(QStringLiteral("Check2")));
+    for (const QSize &size : {QSize(371, 201), skinnedSize}) {
+        x().click(checkBox);
+        if (!QTest::qWaitFor([&] { return x().geometry(main).size() == size; }, WindowTimeout))
+            cells.failures << QStringLiteral("the main window's skin does not switch (%1)")
+                                  .arg(describe(x().geometry(main)));
+    }
     const auto skipsTaskbar = [&](XWindow window) {
         return x().windowStates(window).contains(QLatin1String("_NET_WM_STATE_SKIP_TASKBAR"));
     };
