@@ -26,9 +26,12 @@ WindowRegistry::~WindowRegistry()
 std::unique_ptr<Form> WindowRegistry::createForm(FormKind kind, WindowRegistry &registry)
 {
     switch (kind) {
-    case FormKind::Main: return std::make_unique<forms::MainFrm>(registry);
-    case FormKind::CtrlColor: return std::make_unique<forms::CtrlColorFrm>();
-    case FormKind::Clean: return std::make_unique<forms::CleanFrm>();
+    case FormKind::Main:
+        return std::make_unique<forms::MainFrm>(registry);
+    case FormKind::CtrlColor:
+        return std::make_unique<forms::CtrlColorFrm>();
+    case FormKind::Clean:
+        return std::make_unique<forms::CleanFrm>();
     }
     return {};
 }
@@ -40,6 +43,8 @@ Form &WindowRegistry::form(FormKind kind)
         slot = m_factory(kind, *this);
         Q_ASSERT(slot);
         connect(slot.get(), &Form::unloaded, this, &WindowRegistry::onUnloaded);
+        Form *form = slot.get();
+        connect(form, &Form::loaded, this, [this, form] { m_taskbar.follow(form->window()); });
     }
     return *slot;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TaskbarEntry.h"
+
 #include <FormProvider.h>
 
 #include <QObject>
@@ -41,6 +43,7 @@ private:
     void onUnloaded();
 
     Factory m_factory;
+    TaskbarEntry m_taskbar;
     std::array<std::unique_ptr<forms::Form>, 3> m_forms;
 };
 

@@ -21,7 +21,7 @@ QFont standardDialogFont()
 
 Qt::WindowFlags fixedDialogFlags()
 {
-    return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 }
 
@@ -29,6 +29,12 @@ Qt::WindowFlags sizableFlags()
 {
     return Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
            Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
+}
+
+bool showsInTaskbar(const QWidget *window)
+{
+    const QVariant stored = window->property("showInTaskbar");
+    return !stored.isValid() || stored.toBool();
 }
 
 void applyStoredSettings(QWidget *window)

@@ -16,11 +16,17 @@ namespace forms::FormSettings {
 QFont standardDialogFont();
 
 // Fixed dialog frame: title bar with a close box, no minimise or maximise
-// button, not resizable. A dialog-type window: no taskbar entry where the
-// window system honours that for windows of this type.
+// button, not resizable (the window fixes its size). An ordinary top-level
+// window all the same: a dialog without an owner becomes, under X11, a
+// transient of the whole program, which xfwm4, mutter and metacity keep
+// above every other window of the program and minimise together with it.
 Qt::WindowFlags fixedDialogFlags();
 // Sizable frame with system menu, minimise and maximise buttons.
 Qt::WindowFlags sizableFlags();
+
+// The stored setting "showInTaskbar" of a window: true unless its
+// description says false. The application asks the window system for it.
+bool showsInTaskbar(const QWidget *window);
 
 // Applies the stored settings Designer cannot hold, as dynamic properties
 // on any widget of the window: "pointSizeF" (a fractional point size) and

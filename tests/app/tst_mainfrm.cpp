@@ -98,6 +98,11 @@ void tst_MainFrm::windowSettings()
     QVERIFY(!(f & Qt::WindowMinimizeButtonHint));
     QVERIFY(!(f & Qt::WindowMaximizeButtonHint));
     QCOMPARE(w->minimumSize(), w->maximumSize());
+    // An ordinary top-level window without an owner, kept out of the taskbar
+    // by its stored setting.
+    QCOMPARE(w->windowType(), Qt::Window);
+    QCOMPARE(w->parentWidget(), nullptr);
+    QCOMPARE(w->property("showInTaskbar"), QVariant(false));
     QVERIFY(w->windowIcon().isNull() || w->windowIcon().cacheKey() == QApplication::windowIcon().cacheKey());
 }
 

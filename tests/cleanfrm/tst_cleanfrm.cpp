@@ -3,6 +3,7 @@
 #include <CleanFrm.h>
 #include <FailureReporter.h>
 #include <Form.h>
+#include <FormSettings.h>
 #include <IconFile.h>
 #include <PictureStream.h>
 #include <RecordingComponent.h>
@@ -126,6 +127,7 @@ void tst_CleanFrm::windowSettings()
     QCOMPARE(w->windowTitle(), QStringLiteral("Tavrel Control"));
     // An ordinary top-level window: it gets a taskbar entry.
     QCOMPARE(w->windowType(), Qt::Window);
+    QVERIFY(forms::FormSettings::showsInTaskbar(w));
     QVERIFY(!w->parentWidget());
     QCOMPARE(w->windowModality(), Qt::NonModal);
     QVERIFY(!w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));

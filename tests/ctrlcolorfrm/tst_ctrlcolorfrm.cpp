@@ -139,8 +139,11 @@ void tst_CtrlColorFrm::windowSettings()
     QVERIFY(f & Qt::WindowCloseButtonHint);
     QVERIFY(!(f & Qt::WindowMinimizeButtonHint));
     QVERIFY(!(f & Qt::WindowMaximizeButtonHint));
-    // A dialog-type window: no taskbar entry.
-    QCOMPARE(w->windowType(), Qt::Dialog);
+    // An ordinary top-level window, not a dialog (a dialog without an owner
+    // is a transient of the whole program under X11), kept out of the
+    // taskbar by its stored setting.
+    QCOMPARE(w->windowType(), Qt::Window);
+    QCOMPARE(w->property("showInTaskbar"), QVariant(false));
     QCOMPARE(w->size(), QSize(495, 225));
     QCOMPARE(w->minimumSize(), QSize(495, 225));
     QCOMPARE(w->maximumSize(), QSize(495, 225));

@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 
 using forms::Form;
 using forms::FormKind;
@@ -127,6 +128,9 @@ void tst_CtrlColorFrmSkinned::verifySkinnedLayout()
 {
     QWidget *w = demo().window();
     QVERIFY(w->windowFlags().testFlag(Qt::FramelessWindowHint));
+    // The skin switches the frame, never the kind of window.
+    QCOMPARE(w->windowType(), Qt::Window);
+    QVERIFY(w->windowHandle() && w->windowHandle()->type() == Qt::Window);
     const QRect inside = w->contentsRect();
     const QMargins skin = w->contentsMargins();
     // The caption is on top, taller than the side borders.
@@ -164,6 +168,9 @@ void tst_CtrlColorFrmSkinned::verifyStoredLayout()
 {
     QWidget *w = demo().window();
     QVERIFY(!w->windowFlags().testFlag(Qt::FramelessWindowHint));
+    // The skin switches the frame, never the kind of window.
+    QCOMPARE(w->windowType(), Qt::Window);
+    QVERIFY(w->windowHandle() && w->windowHandle()->type() == Qt::Window);
     QCOMPARE(w->contentsMargins(), QMargins());
     QCOMPARE(w->size(), QSize(495, 225));
     QVERIFY(skinParts().isEmpty());

@@ -4,12 +4,17 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QThread>
 
+#include <xcb/xcb.h>
+
 #include <sys/prctl.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstring>
 #include <optional>
 
 namespace e2e {
@@ -43,6 +48,18 @@ std::optional<WindowManagerCommand> windowManagerCommand(const QString &name)
     }
     if (name == QLatin1String("icewm"))
         return WindowManagerCommand{name, {}, {name}};
+    // The desktops' window managers want a session bus of their own, too.
+    if (name == QLatin1String("mutter")) {
+        return WindowManagerCommand{
+            QStringLiteral("dbus-run-session"),
+            {QStringLiteral("--"), name, QStringLiteral("--x11"), QStringLiteral("--replace")},
+            {QStringLiteral("dbus-run-session"), name}};
+    }
+    if (name == QLatin1String("kwin_x11") || name == QLatin1String("metacity")) {
+        return WindowManagerCommand{QStringLiteral("dbus-run-session"),
+                                    {QStringLiteral("--"), name, QStringLiteral("--replace")},
+                                    {QStringLiteral("dbus-run-session"), name}};
+    }
     if (name == QLatin1String("fluxbox"))
         return WindowManagerCommand{name, {}, {name}};
     return std::nullopt;
@@ -76,8 +93,9 @@ XSession::~XSession()
 
 QStringList XSession::windowManagers()
 {
-    return {QStringLiteral("openbox"), QStringLiteral("xfwm4"), QStringLiteral("icewm"),
-            QStringLiteral("fluxbox")};
+    return {QStringLiteral("openbox"), QStringLiteral("xfwm4"),  QStringLiteral("icewm"),
+            QStringLiteral("fluxbox"), QStringLiteral("mutter"), QStringLiteral("kwin_x11"),
+            QStringLiteral("metacity")};
 }
 
 QStringList XSession::missingTools(const QString &windowManager)
@@ -332,6 +350,78 @@ bool XSession::frameExtents(XWindow window, QMargins *extents) const
     return true;
 }
 
+XWindow XSession::topLevel(XWindow window) const
+{
+    const auto parentOf = [&](XWindow child, XWindow *root) -> XWindow {
+        const Result r =
+            run(QStringLiteral("xwininfo"),
+                {QStringLiteral("-tree"), QStringLiteral("-id"), QString::number(child)});
+        XWindow parent = 0;
+        for (const QByteArray &raw : r.out.split('\n')) {
+            const QByteArray line = raw.trimmed();
+            const auto value = [&](const char *key) {
+                return line.mid(int(std::strlen(key)))
+                    .trimmed()
+                    .split(' ')
+                    .value(0)
+                    .toULongLong(nullptr, 16);
+            };
+            if (line.startsWith("Root window id:"))
+                *root = value("Root window id:");
+            else if (line.startsWith("Parent window id:"))
+                parent = value("Parent window id:");
+        }
+        return r.ok && r.exitCode == 0 ? parent : 0;
+    };
+    XWindow root = 0;
+    XWindow top = window;
+    for (int depth = 0; depth < 8; ++depth) {
+        const XWindow parent = parentOf(top, &root);
+        if (!parent)
+            return 0;
+        if (parent == root)
+            return top;
+        top = parent;
+    }
+    return 0;
+}
+
+int XSession::frameTop(XWindow window) const
+{
+    const XWindow top = topLevel(window);
+    const QRect client = geometry(window);
+    const QRect frame = top ? geometry(top) : QRect();
+    if (client.isNull() || frame.isNull())
+        return -1;
+    return client.top() - frame.top();
+}
+
+QList<XWindow> XSession::stackedOnScreen(const QList<XWindow> &windows) const
+{
+    // xwininfo lists the root's children as the server stacks them, top
+    // first: "     0x400006 \"Tavrel Sample\": (...)".
+    const Result r =
+        run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")});
+    QList<XWindow> children;
+    for (const QByteArray &raw : r.out.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (!line.startsWith("0x"))
+            continue;
+        bool isNumber = false;
+        const XWindow id = line.split(' ').value(0).toULongLong(&isNumber, 16);
+        if (isNumber)
+            children.prepend(id);
+    }
+    QList<std::pair<qsizetype, XWindow>> placed;
+    for (XWindow window : windows)
+        placed.append({children.indexOf(topLevel(window)), window});
+    std::sort(placed.begin(), placed.end());
+    QList<XWindow> stacked;
+    for (const auto &[index, window] : placed)
+        stacked << window;
+    return stacked;
+}
+
 QStringList XSession::windowStates(XWindow window) const
 {
     const Result r = run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window),
@@ -350,6 +440,79 @@ XWindow XSession::activeWindow() const
 {
     const Result r = run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")});
     return r.ok && r.exitCode == 0 ? r.out.trimmed().toULongLong() : 0;
+}
+
+QList<XWindow> XSession::stacking() const
+{
+    const Result r = run(QStringLiteral("xprop"),
+                         {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")});
+    // _NET_CLIENT_LIST_STACKING(WINDOW): window id # 0x600006, 0x600011
+    QList<XWindow> windows;
+    const int hash = r.out.indexOf('#');
+    if (!r.ok || r.exitCode != 0 || hash < 0)
+        return windows;
+    for (const QByteArray &part : r.out.mid(hash + 1).split(',')) {
+        bool isNumber = false;
+        const XWindow id = part.trimmed().toULongLong(&isNumber, 16);
+        if (isNumber)
+            windows << id;
+    }
+    return windows;
+}
+
+bool XSession::isViewable(XWindow window) const
+{
+    const Result r =
+        run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)});
+    return r.ok && r.exitCode == 0 && r.out.contains("Map State: IsViewable");
+}
+
+XWindow XSession::transientFor(XWindow window) const
+{
+    const Result r = run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window),
+                                                   QStringLiteral("WM_TRANSIENT_FOR")});
+    // WM_TRANSIENT_FOR(WINDOW): window id # 0x600004
+    const int hash = r.out.indexOf('#');
+    if (!r.ok || r.exitCode != 0 || hash < 0)
+        return 0;
+    return r.out.mid(hash + 1).trimmed().toULongLong(nullptr, 16);
+}
+
+bool XSession::changeState(XWindow window, const QString &state, bool add) const
+{
+    // xdotool here (3.20160805) has no "windowstate": the request goes out
+    // on a connection of our own.
+    const QByteArray name = m_display.toLatin1();
+    xcb_connection_t *connection = xcb_connect(name.constData(), nullptr);
+    const auto close = qScopeGuard([&] { xcb_disconnect(connection); });
+    if (xcb_connection_has_error(connection)) {
+        m_lastError = QStringLiteral("cannot connect to %1").arg(m_display);
+        return false;
+    }
+    const auto intern = [&](const QByteArray &atomName) {
+        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+            connection,
+            xcb_intern_atom(connection, false, uint16_t(atomName.size()), atomName.constData()),
+            nullptr);
+        const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        free(reply);
+        return atom;
+    };
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    xcb_client_message_event_t message;
+    std::memset(&message, 0, sizeof(message));
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = xcb_window_t(window);
+    message.type = intern("_NET_WM_STATE");
+    message.data.data32[0] = add ? 1 : 0;
+    message.data.data32[1] = intern(state.toLatin1());
+    message.data.data32[3] = 2; // a pager
+    xcb_send_event(connection, false, screen->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&message));
+    xcb_flush(connection);
+    return true;
 }
 
 QImage XSession::screenshot() const

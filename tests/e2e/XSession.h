@@ -27,7 +27,8 @@ public:
     XSession();
     ~XSession();
 
-    // The window managers a session can run: openbox, xfwm4, icewm, fluxbox.
+    // The window managers a session can run: openbox, xfwm4, icewm, fluxbox,
+    // mutter, kwin_x11, metacity.
     static QStringList windowManagers();
     // The programs this class runs with `windowManager` that are not on PATH.
     static QStringList missingTools(const QString &windowManager = QStringLiteral("openbox"));
@@ -52,9 +53,28 @@ public:
     // Space the window manager's decoration takes around the window; false
     // when the window manager has not said.
     bool frameExtents(XWindow window, QMargins *extents) const;
+    // How far the window manager's frame reaches above the window, read
+    // from the window tree (the top-level ancestor's top): mutter 43 leaves
+    // _NET_FRAME_EXTENTS as it was when it takes its frame away. -1 on
+    // failure.
+    int frameTop(XWindow window) const;
     // The window's _NET_WM_STATE atoms (_NET_WM_STATE_MAXIMIZED_VERT, ...).
     QStringList windowStates(XWindow window) const;
     XWindow activeWindow() const;
+    // _NET_CLIENT_LIST_STACKING: the managed windows, bottom first.
+    QList<XWindow> stacking() const;
+    // `windows` in the order the server stacks their top-level frames,
+    // bottom first: what the screen shows. icewm 3.3 raises a clicked
+    // window without updating _NET_CLIENT_LIST_STACKING.
+    QList<XWindow> stackedOnScreen(const QList<XWindow> &windows) const;
+    // Mapped and not hidden by an unmapped ancestor (a window manager's
+    // frame of a minimised window).
+    bool isViewable(XWindow window) const;
+    // WM_TRANSIENT_FOR, or 0.
+    XWindow transientFor(XWindow window) const;
+    // Asks the window manager to add or remove a _NET_WM_STATE atom, as a
+    // pager or a key binding does.
+    bool changeState(XWindow window, const QString &state, bool add) const;
     QImage screenshot() const;
 
     bool key(const QString &keys) const;
@@ -78,6 +98,9 @@ private:
     Result run(const QString &program, const QStringList &args, int timeoutMs = 5000) const;
     bool runChecked(const QString &program, const QStringList &args) const;
     bool waitForWindowManager(int timeoutMs);
+    // The child of the root window that holds `window` (its window
+    // manager's frame, or itself); 0 on failure.
+    XWindow topLevel(XWindow window) const;
 
     std::unique_ptr<QProcess> m_server;
     std::unique_ptr<QProcess> m_windowManager;
