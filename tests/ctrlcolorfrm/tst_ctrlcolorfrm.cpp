@@ -8,6 +8,7 @@
 #include <TestSupport.h>
 #include <WindowRegistry.h>
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -370,6 +371,13 @@ void tst_CtrlColorFrm::skinBoxRemovesAndApplies()
     // A change made by code, not a click, runs no handler.
     box->setChecked(false);
     QCOMPARE(RecordingComponent::callsOn(Demo).size(), 3);
+    // An assistive tool's Toggle runs it once.
+    QAccessibleInterface *a = QAccessible::queryAccessibleInterface(box);
+    QVERIFY(a && a->actionInterface());
+    a->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QCOMPARE(box->checkState(), Qt::Checked);
+    QCOMPARE(RecordingComponent::count(Demo, RecordingComponent::ApplySkin), 3);
+    QCOMPARE(RecordingComponent::callsOn(Demo).size(), 4);
 }
 
 void tst_CtrlColorFrm::anyNonZeroValueApplies_data()
