@@ -336,6 +336,17 @@ void tst_CtrlColorFrm::tabOrder()
     QCOMPARE(w->focusWidget(), ctl<QWidget>("Picture1"));
     QTest::keyClick(w->focusWidget(), Qt::Key_Tab);
     QCOMPARE(w->focusWidget(), ctl<QWidget>("Check1"));
+    // Every stop shows when it holds the focus, the picture boxes too.
+    for (const char *name : {"Picture1", "Picture2"}) {
+        QWidget *box = ctl<QWidget>(name);
+        ctl<QWidget>("Text1")->setFocus(Qt::TabFocusReason);
+        const QImage without = box->grab().toImage();
+        box->setFocus(Qt::TabFocusReason);
+        QVERIFY(box->hasFocus());
+        QVERIFY2(box->grab().toImage() != without, name);
+        ctl<QWidget>("Text1")->setFocus(Qt::TabFocusReason);
+        QCOMPARE(box->grab().toImage(), without);
+    }
 }
 
 void tst_CtrlColorFrm::openingState()
