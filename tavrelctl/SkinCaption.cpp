@@ -6,8 +6,10 @@
 #include "SkinTheme.h"
 #include "SkinWindowMenu.h"
 
+#include <QAccessibleWidget>
 #include <QMouseEvent>
 #include <QShortcut>
+#include <QStyle>
 #include <QtMath>
 
 namespace tavrelctl {
@@ -15,13 +17,75 @@ namespace tavrelctl {
 namespace {
 constexpr int CornerGrip = 16;
 constexpr int IconSize = 16;
+
+// The caption as an assistive tool sees it: a title bar whose name is the
+// window's title, holding the caption buttons the window offers. A button
+// the window does not offer is not there to be found or pressed.
+class CaptionAccessible : public QAccessibleWidget
+{
+public:
+    explicit CaptionAccessible(SkinCaption *caption)
+        : QAccessibleWidget(caption, QAccessible::TitleBar)
+    {
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name || t == QAccessible::Value)
+            return caption()->title();
+        return QAccessibleWidget::text(t);
+    }
+    int childCount() const override { return int(offered().size()); }
+    QAccessibleInterface *child(int index) const override
+    {
+        const QList<SkinCaptionButton *> buttons = offered();
+        if (index < 0 || index >= buttons.size())
+            return nullptr;
+        return QAccessible::queryAccessibleInterface(buttons.at(index));
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        if (!child)
+            return -1;
+        const QList<SkinCaptionButton *> buttons = offered();
+        for (int i = 0; i < buttons.size(); ++i) {
+            if (buttons.at(i) == child->object())
+                return i;
+        }
+        return -1;
+    }
+
+private:
+    SkinCaption *caption() const { return static_cast<SkinCaption *>(widget()); }
+    QList<SkinCaptionButton *> offered() const
+    {
+        QList<SkinCaptionButton *> shown;
+        for (SkinCaptionButton *button : caption()->buttons()) {
+            if (!button->isHidden())
+                shown.append(button);
+        }
+        return shown;
+    }
+};
+
+QAccessibleInterface *captionAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(SkinCaption::staticMetaObject.className()))
+        return new CaptionAccessible(static_cast<SkinCaption *>(object));
+    return nullptr;
+}
 } // namespace
 
 SkinCaption::SkinCaption(SkinFrame *frame, QWidget *window)
     : QWidget(window), m_frame(frame), m_menu(new SkinWindowMenu(frame, this))
 {
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(captionAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleInstalled);
     setObjectName(QStringLiteral("tavrelskin_caption"));
-    setAccessibleName(QStringLiteral("Title bar"));
+    setAccessibleDescription(QStringLiteral("Title bar"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
@@ -56,6 +120,9 @@ void SkinCaption::updateButtons()
     for (int i = 0; i < m_buttons.size(); ++i) {
         SkinCaptionButton *button = m_buttons[i];
         button->setVisible(shown[i]);
+        // Nothing presses a button the window does not offer, an assistive
+        // tool's Press included.
+        button->setEnabled(shown[i]);
         if (!shown[i])
             continue;
         placeButton(button, QRect(QPoint(right - glyph.width(), top), glyph), i == 0);
@@ -64,7 +131,7 @@ void SkinCaption::updateButtons()
     }
     // A fixed-size window cannot maximise; its button, if the flags ask
     // for one, is shown disabled as a native frame does.
-    m_buttons[1]->setEnabled(m_frame->isSizable());
+    m_buttons[1]->setEnabled(shown[1] && m_frame->isSizable());
     update();
 }
 

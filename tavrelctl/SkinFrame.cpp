@@ -175,12 +175,13 @@ void SkinFrame::remove()
     const QRect client = placed ? clientToKeep() : QRect();
     const bool switchedInState = isInFullState();
     m_applied = false;
-    for (QWidget *helper :
-         {static_cast<QWidget *>(m_caption.data()), static_cast<QWidget *>(m_left.data()),
-          static_cast<QWidget *>(m_right.data()), static_cast<QWidget *>(m_bottom.data())}) {
-        if (helper)
-            helper->hide();
-    }
+    // The frame parts go with the skin (the next apply() makes new ones):
+    // hidden ones would still be offered to assistive tools, and their
+    // buttons pressed. Nothing of theirs calls this.
+    delete m_caption.data();
+    delete m_left.data();
+    delete m_right.data();
+    delete m_bottom.data();
     restorePalette();
     moveChildrenOut();
     m_window->setContentsMargins(m_savedContentsMargins);
