@@ -201,6 +201,16 @@ QRect SkinCaption::titleRect() const
     return mirrored(r);
 }
 
+Qt::Alignment SkinCaption::titleAlignment() const
+{
+    // Resolved to a side here: the strip's columns are found with font
+    // metrics, which know no layout direction and would put a leading title
+    // at the left of a right-to-left caption.
+    if (m_frame->theme().layout().marker(SkinLayout::TextAlign) != 0)
+        return Qt::AlignVCenter | Qt::AlignHCenter;
+    return Qt::AlignVCenter | QStyle::visualAlignment(layoutDirection(), Qt::AlignLeading);
+}
+
 void SkinCaption::paintBar(SkinPainter &painter) const
 {
     const SkinTheme &theme = m_frame->theme();
@@ -245,19 +255,30 @@ void SkinCaption::paintTitle(SkinPainter &painter, const QRect &icon, const QRec
         m_frame->window()->windowIcon().paint(p, icon);
     if (text.width() > 0) {
         p->setFont(font);
-        const Qt::Alignment align =
-            Qt::AlignVCenter |
-            (theme.layout().marker(SkinLayout::TextAlign) != 0 ? Qt::AlignHCenter
-                                                               : Qt::AlignLeading);
-        // A soft shadow in the window text colour keeps light caption text
-        // readable on the light top rows of the tab.
-        QColor shadow = theme.swatch(SkinLayout::WindowTextSwatch);
-        shadow.setAlpha(120);
-        p->setPen(shadow);
-        p->drawText(text.translated(1, 1), int(align), elided);
-        p->setPen(theme.swatch(m_frame->look() == SkinLayout::Active
-                                   ? SkinLayout::ActiveCaptionTextSwatch
-                                   : SkinLayout::InactiveCaptionTextSwatch));
+        const Qt::Alignment align = titleAlignment();
+        const SkinTheme::CaptionText look =
+            theme.captionText(m_frame->look(), m_frame->captionHeight());
+        if (look.halo.isValid()) {
+            // The halo: the title in the halo colour a device pixel off in
+            // every direction, so that each glyph edge meets it.
+            const qreal step = 1.0 / painter.ratio();
+            p->setPen(look.halo);
+            for (int dy = -1; dy <= 1; ++dy) {
+                for (int dx = -1; dx <= 1; ++dx) {
+                    if (dx != 0 || dy != 0)
+                        p->drawText(QRectF(text).translated(dx * step, dy * step), int(align),
+                                    elided);
+                }
+            }
+        } else {
+            // A soft shadow in the window text colour under a title that
+            // reads without a halo.
+            QColor shadow = theme.swatch(SkinLayout::WindowTextSwatch);
+            shadow.setAlpha(120);
+            p->setPen(shadow);
+            p->drawText(text.translated(1, 1), int(align), elided);
+        }
+        p->setPen(look.ink);
         p->drawText(text, int(align), elided);
     }
     painter.endLogical();
@@ -292,7 +313,10 @@ void SkinCaption::paintIconAndTitle(SkinPainter &painter)
     const QRect text = titleRect();
     if (icon.isEmpty() && text.width() <= 0)
         return;
-    const QFont &font = m_titleCache.boldFont(m_frame->window()->font());
+    // The title is drawn clipped to its text box: its line, with the halo
+    // or shadow a pixel beyond it, must fit inside.
+    const int fit = qMax(1, text.height() - 2);
+    const QFont &font = m_titleCache.boldFont(m_frame->window()->font(), fit);
     const QString fullTitle = title();
     const QString elided =
         text.width() > 0 ? m_titleCache.elided(fullTitle, font, text.width()) : QString();
@@ -342,9 +366,7 @@ void SkinCaption::paintIconAndTitle(SkinPainter &painter)
         QRect logical = icon;
         if (text.width() > 0) {
             const QFontMetrics metrics(font);
-            const QRect box = metrics.boundingRect(
-                text, int(Qt::AlignVCenter | (leading ? Qt::AlignLeading : Qt::AlignHCenter)),
-                elided);
+            const QRect box = metrics.boundingRect(text, int(titleAlignment()), elided);
             logical |= box.adjusted(-metrics.height(), 0, metrics.height() + 1, 0);
         }
         const int left = qMax(0, qFloor(logical.left() * ratio));

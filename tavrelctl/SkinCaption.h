@@ -60,6 +60,7 @@ private:
     QRect mirrored(const QRect &r) const;
     void placeButton(SkinCaptionButton *button, const QRect &glyph, bool last);
     bool iconPressed(QMouseEvent *event);
+    Qt::Alignment titleAlignment() const;
     void paintBar(SkinPainter &painter) const;
     void paintIconAndTitle(SkinPainter &painter);
     void paintTitle(SkinPainter &painter, const QRect &icon, const QRect &text,
