@@ -21,12 +21,45 @@ constexpr int IconSize = 16;
 // The caption as an assistive tool sees it: a title bar whose name is the
 // window's title, holding the caption buttons the window offers. A button
 // the window does not offer is not there to be found or pressed.
-class CaptionAccessible : public QAccessibleWidget
+class CaptionAccessible : public QAccessibleWidget, public QAccessibleTextInterface
 {
 public:
     explicit CaptionAccessible(SkinCaption *caption)
         : QAccessibleWidget(caption, QAccessible::TitleBar)
     {
+    }
+
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    // The title as read-only text without a cursor or a selection.
+    void selection(int, int *startOffset, int *endOffset) const override
+    {
+        *startOffset = *endOffset = 0;
+    }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QString text(int startOffset, int endOffset) const override
+    {
+        return caption()->title().mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return int(caption()->title().size()); }
+    QRect characterRect(int) const override { return QRect(); }
+    int offsetAtPoint(const QPoint &) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int *startOffset, int *endOffset) const override
+    {
+        *startOffset = 0;
+        *endOffset = characterCount();
+        return QString();
     }
 
     QString text(QAccessible::Text t) const override

@@ -1416,6 +1416,9 @@ void TestSkinFrame::frameIsNamedForAccessibility()
     QCOMPARE(caption->text(QAccessible::Description), QStringLiteral("Title bar"));
     m_window->setWindowTitle(QStringLiteral("Renamed"));
     QCOMPARE(caption->text(QAccessible::Name), QStringLiteral("Renamed"));
+    QVERIFY(caption->textInterface());
+    QCOMPARE(caption->textInterface()->text(0, caption->textInterface()->characterCount()),
+             QStringLiteral("Renamed"));
     QCOMPARE(caption->childCount(), 3);
     // No visible object of the skin without a name.
     QAccessibleInterface *window = QAccessible::queryAccessibleInterface(m_window.get());
