@@ -9,7 +9,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QWidget>
 #include <QWindow>
 
@@ -33,9 +35,9 @@ AutoSkinner::AutoSkinner(qint32 scheme, const QStringList &componentPaths, QObje
     : QObject(parent), m_scheme(scheme)
 {
     setObjectName(QStringLiteral("tavrelskin_autoskinner"));
-    // Prepended one by one: the first path given ends up searched first.
-    for (auto it = componentPaths.crbegin(); it != componentPaths.crend(); ++it)
-        host::ComponentHost::instance().addSearchPath(*it);
+    // Not the host's own defaults: they are found from the program's folder,
+    // which says nothing about who may write there.
+    host::ComponentHost::instance().setSearchPaths(componentPaths);
 }
 
 bool AutoSkinner::wantsSkin(const QWidget *window)
@@ -59,8 +61,6 @@ bool AutoSkinner::wantsSkin(const QWidget *window)
 
 bool AutoSkinner::parseScheme(const QString &text, qint32 *scheme, QString *error)
 {
-    QString key = text.trimmed().toLower();
-    key.remove(QLatin1Char(' ')).remove(QLatin1Char('-')).remove(QLatin1Char('_'));
     static const struct
     {
         const char *number;
@@ -69,10 +69,17 @@ bool AutoSkinner::parseScheme(const QString &text, qint32 *scheme, QString *erro
     } schemes[] = {{"1", "lightblue", skin::LightBlue},
                    {"2", "darkblue", skin::DarkBlue},
                    {"3", "green", skin::Green}};
-    if (key.isEmpty()) {
+    const QString given = text.trimmed();
+    if (given.isEmpty()) {
         *scheme = NoScheme;
         return true;
     }
+    // Words of letters with one separator between them: "-1" or "--2--" is
+    // no way of writing 1 or 2.
+    static const QRegularExpression words(QStringLiteral("^[A-Za-z]+([ _-][A-Za-z]+)*$"));
+    QString key = given.toLower();
+    if (words.match(given).hasMatch())
+        key.remove(QRegularExpression(QStringLiteral("[ _-]")));
     for (const auto &s : schemes) {
         if (key == QLatin1String(s.number) || key == QLatin1String(s.name)) {
             *scheme = s.scheme;
@@ -85,12 +92,12 @@ bool AutoSkinner::parseScheme(const QString &text, qint32 *scheme, QString *erro
     return false;
 }
 
-QStringList AutoSkinner::componentPathsFor(const QString &pluginPathList)
+QString AutoSkinner::kitComponentPath(const QString &pluginFile)
 {
-    QStringList paths;
-    for (const QString &dir : pluginPathList.split(QDir::listSeparator(), Qt::SkipEmptyParts))
-        paths << QDir::cleanPath(dir + QLatin1String("/../components"));
-    return paths;
+    if (pluginFile.isEmpty() || QDir::isRelativePath(pluginFile))
+        return QString();
+    return QDir::cleanPath(QFileInfo(pluginFile).absolutePath() +
+                           QLatin1String("/" TAVREL_COMPONENTS_FROM_PLUGIN));
 }
 
 bool AutoSkinner::eventFilter(QObject *watched, QEvent *event)

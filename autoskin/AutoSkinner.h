@@ -26,7 +26,9 @@ public:
     static constexpr qint32 NoScheme = 0;
 
     // `scheme` is put into every instance before it is applied (unless
-    // NoScheme); `componentPaths` are searched for the component first.
+    // NoScheme). The component is looked for in `componentPaths` only: the
+    // component host of the program forgets the folders it found by itself
+    // beside the program.
     AutoSkinner(qint32 scheme, const QStringList &componentPaths, QObject *parent = nullptr);
 
     // The opt-out property.
@@ -36,13 +38,15 @@ public:
     static bool wantsSkin(const QWidget *window);
 
     // A colour scheme as the environment gives it: "1".."3" or its name
-    // ("Light Blue", "darkblue", "dark-blue", any case). An empty text is
-    // NoScheme; anything else is an error that names the text.
+    // ("Light Blue", "darkblue", "dark-blue", any case; one space, dash or
+    // underscore between words). An empty text is NoScheme; anything else
+    // is an error that names the text.
     static bool parseScheme(const QString &text, qint32 *scheme, QString *error);
 
-    // The component folders beside each folder of a plugin path list (the
-    // plugins folder and the components folder are siblings in the kit).
-    static QStringList componentPathsFor(const QString &pluginPathList);
+    // The kit's component folder for the plugin loaded from `pluginFile`
+    // (an absolute path): the plugins folder and the components folder are
+    // siblings in the kit. Empty for an empty or relative path.
+    static QString kitComponentPath(const QString &pluginFile);
 
     // False once the component could not be created: nothing more is tried.
     bool isWorking() const { return m_working; }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HostExport.h"
 #include "Dispatch.h"
 #include "PropertyBag.h"
 
@@ -16,7 +17,7 @@ namespace host {
 // Where a component raises its events. The host's site implements it and
 // delivers each event to the window's handler for that event id; arguments
 // may be by reference.
-class EventSink
+class TAVREL_HOST_EXPORT EventSink
 {
 public:
     virtual ~EventSink() = default;
@@ -27,7 +28,7 @@ public:
 // it, then calls load() once with the window that carries it, its stored
 // properties and the sink for its events. The component lives as long as
 // its window's site and is destroyed with it; it must not outlive `window`.
-class Component : public Dispatch
+class TAVREL_HOST_EXPORT Component : public Dispatch
 {
 public:
     // Takes the control's place on `window`. A failure means the window
@@ -38,7 +39,7 @@ public:
 // What a component library exports: a factory for the classes it provides.
 // Implemented by a Qt plugin whose metadata lists the class names under
 // "classNames", so the host can find the right library without loading all.
-class ComponentFactory
+class TAVREL_HOST_EXPORT ComponentFactory
 {
 public:
     virtual ~ComponentFactory() = default;

@@ -93,19 +93,37 @@ Status ComponentHost::findFactory(const QString &className, ComponentFactory **f
     }
     const QString ourInterface = QString::fromLatin1(TavrelHost_ComponentFactory_iid);
     QStringList looked;
+    // Files named after the class's library that are no library, with the
+    // reason.
+    QStringList refused;
     for (const QString &path : std::as_const(m_searchPaths)) {
         const QDir dir(path);
         if (!dir.exists())
             continue;
         looked << QDir::cleanPath(dir.absolutePath());
         QList<Offer> offers, foreign;
-        const QStringList files = dir.entryList(QDir::Files, QDir::Name);
+        const QStringList files =
+            dir.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
         for (const QString &file : files) {
             const QString fullPath = dir.absoluteFilePath(file);
             if (!QLibrary::isLibrary(fullPath))
                 continue;
+            // Only a file that claims to be the class's library is worth
+            // naming when it is none; others may be what a component needs.
+            const bool claims = namedAfterLibrary(fullPath, className);
+            if (!QFileInfo(fullPath).isFile()) {
+                if (claims)
+                    refused << QStringLiteral("%1 (not a regular file)").arg(fullPath);
+                continue;
+            }
             // Reads the metadata without loading the library.
-            const QJsonObject meta = QPluginLoader(fullPath).metaData();
+            QPluginLoader reader(fullPath);
+            const QJsonObject meta = reader.metaData();
+            if (meta.isEmpty()) {
+                if (claims)
+                    refused << QStringLiteral("%1 (%2)").arg(fullPath, reader.errorString());
+                continue;
+            }
             const QJsonArray names = meta.value(QLatin1String("MetaData"))
                                          .toObject()
                                          .value(QLatin1String("classNames"))
@@ -117,6 +135,8 @@ Status ComponentHost::findFactory(const QString &className, ComponentFactory **f
         }
         if (offers.isEmpty() && foreign.isEmpty())
             continue;
+        for (const QString &r : std::as_const(refused))
+            qWarning("component host: refused %s", qPrintable(r));
         if (offers.isEmpty()) {
             QStringList which;
             for (const Offer &offer : std::as_const(foreign))
@@ -168,11 +188,14 @@ Status ComponentHost::findFactory(const QString &className, ComponentFactory **f
     return Status::failure(
         StatusCode::ClassNotRegistered,
         QStringLiteral("class '%1' is not registered: no component library provides it "
-                       "(looked in %2)")
+                       "(looked in %2%3)")
             .arg(className,
                  looked.isEmpty() ? QStringLiteral("no existing directory: ") +
                                         m_searchPaths.join(QLatin1String(", "))
-                                  : looked.join(QLatin1String(", "))));
+                                  : looked.join(QLatin1String(", ")),
+                 refused.isEmpty()
+                     ? QString()
+                     : QStringLiteral("; refused ") + refused.join(QLatin1String(", "))));
 }
 
 Status ComponentHost::loadFactory(const QString &path, const QString &className,

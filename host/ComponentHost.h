@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Component.h"
+#include "HostExport.h"
 
 #include <QHash>
 #include <QStringList>
@@ -22,7 +23,7 @@ namespace host {
 // (findFactory() says which library wins when several offer the class).
 // Whatever a factory throws becomes a failed status. Libraries stay loaded
 // for the life of the process.
-class ComponentHost
+class TAVREL_HOST_EXPORT ComponentHost
 {
 public:
     using Creator = std::function<std::unique_ptr<Component>()>;
@@ -41,10 +42,11 @@ public:
     Status create(const QString &className, std::unique_ptr<Component> *out);
 
 private:
-    ComponentHost();
-    ~ComponentHost();
-    Status findFactory(const QString &className, ComponentFactory **factory);
-    Status loadFactory(const QString &path, const QString &className, ComponentFactory **factory);
+    TAVREL_HOST_NO_EXPORT ComponentHost();
+    TAVREL_HOST_NO_EXPORT ~ComponentHost();
+    TAVREL_HOST_NO_EXPORT Status findFactory(const QString &className, ComponentFactory **factory);
+    TAVREL_HOST_NO_EXPORT Status loadFactory(const QString &path, const QString &className,
+                                             ComponentFactory **factory);
 
     QStringList m_searchPaths;
     QHash<QString, Creator> m_registered;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Component.h"
+#include "HostExport.h"
 
 #include <QHash>
 #include <QObject>
@@ -14,7 +15,7 @@ namespace host {
 // its stored properties, destroyed with it (the site is a child of the
 // window). Callers reach the component only through invoke() or the raising
 // helpers, by member id; events come back through connectEvent().
-class ComponentSite : public QObject, private EventSink
+class TAVREL_HOST_EXPORT ComponentSite : public QObject, private EventSink
 {
     Q_OBJECT
 public:
@@ -46,9 +47,10 @@ Q_SIGNALS:
     void eventRaised(host::DispId event);
 
 private:
-    ComponentSite(const QString &className, QWidget *window);
-    void raiseEvent(DispId event, QList<Variant> &args) override;
-    Status describe(const Status &status, DispId member, InvokeKind kind) const;
+    TAVREL_HOST_NO_EXPORT ComponentSite(const QString &className, QWidget *window);
+    TAVREL_HOST_NO_EXPORT void raiseEvent(DispId event, QList<Variant> &args) override;
+    TAVREL_HOST_NO_EXPORT Status describe(const Status &status, DispId member,
+                                          InvokeKind kind) const;
 
     QString m_className;
     std::unique_ptr<Component> m_component;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HostExport.h"
 #include "Status.h"
 #include "Variant.h"
 
@@ -11,14 +12,14 @@ using DispId = qint32;
 
 enum class InvokeKind { Method = 1, PropertyGet = 2, PropertyPut = 4 };
 
-QString invokeKindName(InvokeKind kind);
+TAVREL_HOST_EXPORT QString invokeKindName(InvokeKind kind);
 
 // The late-bound calling interface of a component: every member is reached
 // by its numeric id, with its arguments as variants. A component rejects an
 // id it does not know (StatusCode::MemberNotFound), a call of the wrong kind,
 // a wrong argument count or type, and a value out of range, each with a
 // message that names the member and the fault.
-class Dispatch
+class TAVREL_HOST_EXPORT Dispatch
 {
 public:
     virtual ~Dispatch() = default;
@@ -26,6 +27,6 @@ public:
                           Variant *result = nullptr) = 0;
 };
 
-QString dispIdToHex(DispId id);
+TAVREL_HOST_EXPORT QString dispIdToHex(DispId id);
 
 } // namespace host

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HostExport.h"
 #include "Status.h"
 
 #include <functional>
@@ -21,26 +22,26 @@ namespace ErrorBoundary {
 
 using Handler = std::function<void(const Error &)>;
 
-void setHandler(Handler handler);
+TAVREL_HOST_EXPORT void setHandler(Handler handler);
 // Passes `error` to the installed handler (or prints it and aborts the
 // running handler's caller if none is installed).
-void report(const Error &error);
+TAVREL_HOST_EXPORT void report(const Error &error);
 
 // The failed status the exception being handled stands for, its message
 // starting with `context` ("load threw std::bad_alloc: ..."): a raised Error
 // keeps its code, std::bad_alloc is out of memory, anything else (a standard
 // exception, or a type of its own, named as far as the run time can) is an
 // exception. Call only inside a catch block.
-Status currentExceptionStatus(const QString &context);
+TAVREL_HOST_EXPORT Status currentExceptionStatus(const QString &context);
 
 // Runs `f`, a call into a component, so that nothing it throws goes
 // further: the exception becomes the failed status above.
-Status contain(const QString &context, const std::function<Status()> &f);
+TAVREL_HOST_EXPORT Status contain(const QString &context, const std::function<Status()> &f);
 
 // Reports the exception being handled (inside a catch block), which escaped
 // the delivery of `event` to `receiver`, naming the component on the
 // receiver's window. For QApplication::notify overrides.
-void reportEventException(QObject *receiver, QEvent *event);
+TAVREL_HOST_EXPORT void reportEventException(QObject *receiver, QEvent *event);
 
 // Handlers read what they need from their controls, so the guarded
 // function takes no arguments; it connects to a signal of any signature.
@@ -60,7 +61,7 @@ auto guarded(F f)
 }
 
 // Runs `f` now, inside the boundary. Returns false if it raised or threw.
-bool run(const std::function<void()> &f);
+TAVREL_HOST_EXPORT bool run(const std::function<void()> &f);
 
 } // namespace ErrorBoundary
 } // namespace host

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HostExport.h"
 #include "Status.h"
 
 #include <QByteArray>
@@ -14,25 +15,25 @@ namespace host {
 namespace PictureStream {
 
 // {0BE35204-8F91-11CE-9DE3-00AA004BB851} as it is stored.
-QByteArray standardPictureClassId();
+TAVREL_HOST_EXPORT QByteArray standardPictureClassId();
 
 // "lt\0\0" + count + file
-QByteArray encodeStream(const QByteArray &file);
+TAVREL_HOST_EXPORT QByteArray encodeStream(const QByteArray &file);
 // class id + stream
-QByteArray encodeStored(const QByteArray &file);
+TAVREL_HOST_EXPORT QByteArray encodeStored(const QByteArray &file);
 
 // Checks the framing and hands back the image file it carries. The byte
 // count must agree with the bytes that follow it exactly.
-Status decodeStream(const QByteArray &stream, QByteArray *file);
-Status decodeStored(const QByteArray &stored, QByteArray *file);
+TAVREL_HOST_EXPORT Status decodeStream(const QByteArray &stream, QByteArray *file);
+TAVREL_HOST_EXPORT Status decodeStored(const QByteArray &stored, QByteArray *file);
 
 // Validates an uncompressed 8-bit bitmap file (file and information header,
 // palette, row sizes) before decoding it; the image keeps its palette
 // (QImage::Format_Indexed8).
-Status decodeBitmap(const QByteArray &file, QImage *image);
+TAVREL_HOST_EXPORT Status decodeBitmap(const QByteArray &file, QImage *image);
 
 // decodeStored followed by decodeBitmap: the stored property as an image.
-Status decodeStoredBitmap(const QByteArray &stored, QImage *image);
+TAVREL_HOST_EXPORT Status decodeStoredBitmap(const QByteArray &stored, QImage *image);
 
 // Sizes the framing uses.
 constexpr int kClassIdSize = 16;

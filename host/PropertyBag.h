@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HostExport.h"
 #include "Status.h"
 #include "Variant.h"
 
@@ -12,7 +13,7 @@ namespace host {
 // The stored properties a window hands to a component when it creates it,
 // in the order they were written. Names compare case-insensitively, as
 // stored property names do in the hosting world.
-class PropertyBag
+class TAVREL_HOST_EXPORT PropertyBag
 {
 public:
     void write(const QString &name, const Variant &value);
@@ -28,7 +29,7 @@ public:
     Status readBlob(const QString &name, QByteArray *out) const;
 
 private:
-    qsizetype indexOf(const QString &name) const;
+    TAVREL_HOST_NO_EXPORT qsizetype indexOf(const QString &name) const;
     QList<QPair<QString, Variant>> m_entries;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HostExport.h"
 #include <QString>
 #include <QtGlobal>
 
@@ -33,7 +34,7 @@ enum class StatusCode : quint32 {
 
 // A call's outcome: a code plus a message that names what went wrong.
 // Errors are values until a caller decides to raise them (see Error).
-class Status
+class TAVREL_HOST_EXPORT Status
 {
 public:
     Status() = default;
@@ -61,12 +62,12 @@ private:
     QString m_message;
 };
 
-QString codeToHex(StatusCode code);
+TAVREL_HOST_EXPORT QString codeToHex(StatusCode code);
 
 // A failed status that has been raised. Nothing in a window catches it: it
 // travels to the error boundary around the running handler (ErrorBoundary.h),
 // which hands it to the process's unhandled-failure reporter.
-class Error : public std::exception
+class TAVREL_HOST_EXPORT Error : public std::exception
 {
 public:
     explicit Error(const Status &status);
@@ -79,6 +80,6 @@ private:
 };
 
 // Raises `status` as an Error when it is a failure.
-void raiseOnFailure(const Status &status);
+TAVREL_HOST_EXPORT void raiseOnFailure(const Status &status);
 
 } // namespace host

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HostExport.h"
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -18,13 +19,13 @@ enum class VarType : quint16 {
     Blob = 65,
 };
 
-QString varTypeName(VarType type);
+TAVREL_HOST_EXPORT QString varTypeName(VarType type);
 
 // A self-describing value as it crosses the component boundary: an argument
 // of a member call, a stored property or an event argument. An I2 may be held
 // by reference, so that an event handler sees (and could change) the
 // caller's variable.
-class Variant
+class TAVREL_HOST_EXPORT Variant
 {
 public:
     Variant() = default;

@@ -13,7 +13,7 @@ packages=(
   weston qt6-wayland
   binutils-mingw-w64-x86-64
   clang libclang-rt-14-dev
-  dpkg-dev file designer-qt6
+  dpkg-dev file designer-qt6 lintian
 )
 
 missing=()

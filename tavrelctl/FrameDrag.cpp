@@ -2,8 +2,11 @@
 
 #include "FrameRequests.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QStyleHints>
+#include <QWindow>
 
 namespace tavrelctl {
 
@@ -55,91 +58,125 @@ Qt::CursorShape FrameDrag::cursorFor(Qt::Edges edges)
     return Qt::ArrowCursor;
 }
 
-void FrameDrag::press(QWidget *window, Qt::Edges edges, const QPointF &globalPos)
+QRect FrameDrag::resized(const QRect &geometry, Qt::Edges edges, const QPoint &delta,
+                         const QSize &minimum, const QSize &maximum)
 {
-    m_window = window;
-    m_edges = edges;
-    m_following = false;
-    m_pressed = window != nullptr;
-    m_pressGlobal = globalPos;
+    QRect g = geometry;
+    if (edges & Qt::LeftEdge) {
+        const int w = qBound(minimum.width(), geometry.width() - delta.x(), maximum.width());
+        g.setLeft(geometry.right() + 1 - w);
+    } else if (edges & Qt::RightEdge) {
+        g.setWidth(qBound(minimum.width(), geometry.width() + delta.x(), maximum.width()));
+    }
+    if (edges & Qt::TopEdge) {
+        const int h = qBound(minimum.height(), geometry.height() - delta.y(), maximum.height());
+        g.setTop(geometry.bottom() + 1 - h);
+    } else if (edges & Qt::BottomEdge) {
+        g.setHeight(qBound(minimum.height(), geometry.height() + delta.y(), maximum.height()));
+    }
+    return g;
 }
 
-void FrameDrag::start(const QPoint &globalPos)
+bool FrameDrag::mousePress(QMouseEvent *event, QWidget *window, Qt::Edges edges, Part part)
 {
-    m_pressed = false;
+    if (event->button() != Qt::LeftButton || !window || (!edges && part != Caption))
+        return false;
+    m_window = window;
+    m_edges = edges;
+    m_pressGlobal = event->globalPosition();
+    m_state = Pressed;
+    event->accept();
+    return true;
+}
+
+void FrameDrag::mouseMove(QMouseEvent *event, QWidget *part, Qt::Edges edges)
+{
+    const QPoint globalPos = event->globalPosition().toPoint();
+    if (m_state != Idle && !event->buttons().testFlag(Qt::LeftButton)) {
+        // The release went elsewhere (to a window system that took the
+        // pointer, say): nothing is in progress any more.
+        m_state = Idle;
+    }
+    switch (m_state) {
+    case Pressed: {
+        const int distance = QGuiApplication::styleHints()->startDragDistance();
+        if ((globalPos - m_pressGlobal.toPoint()).manhattanLength() >= distance)
+            start(part, globalPos);
+        return;
+    }
+    case Moving:
+    case Resizing:
+        follow(globalPos);
+        return;
+    case Idle:
+        break;
+    }
+    if (edges)
+        part->setCursor(cursorFor(edges));
+    else
+        part->unsetCursor();
+}
+
+void FrameDrag::mouseRelease()
+{
+    m_state = Idle;
+}
+
+void FrameDrag::start(QWidget *part, const QPoint &globalPos)
+{
+    m_state = Idle;
     QWidget *window = m_window;
     if (!window)
         return;
     const bool started = m_edges ? FrameRequests::startResize(window, m_edges, m_pressGlobal)
                                  : FrameRequests::startMove(window, m_pressGlobal);
+    if (started) {
+        endPressInQt(part, globalPos);
+        return;
+    }
     // Without a place of its own on the screen (Wayland) a window cannot
     // follow the mouse: moving it would only shift the positions Qt computes
     // for the next mouse events. There the compositor does it or nobody.
-    if (started || !FrameRequests::clientPlacesWindows())
+    if (!FrameRequests::clientPlacesWindows())
         return;
-    m_following = true;
+    m_state = m_edges ? Resizing : Moving;
     m_startGeometry = window->geometry();
     m_startPos = window->pos();
-    moveTo(globalPos);
+    follow(globalPos);
 }
 
-void FrameDrag::moveTo(const QPoint &globalPos)
+void FrameDrag::endPressInQt(QWidget *part, const QPoint &globalPos)
 {
-    if (!m_following || !m_window)
+    // The window system has the pointer until its move or resize ends, and
+    // keeps the release: an X11 window manager answering _NET_WM_MOVERESIZE
+    // grabs the pointer (the client sees LeaveNotify with NotifyGrab, later
+    // EnterNotify with NotifyUngrab, never the ButtonRelease). Qt would keep
+    // the press's implicit grab on `part` meanwhile: every later mouse event
+    // of the window went to it and no other widget got enter or leave (the
+    // caption buttons lost their hover look) until the next click. The
+    // release Qt waits for, sent through the window as the platform's would
+    // be, ends the press there as well.
+    QWidget *window = part ? part->window() : nullptr;
+    QWindow *handle = window ? window->windowHandle() : nullptr;
+    if (!handle)
+        return;
+    const QPointF global(globalPos);
+    const QPointF local = handle->mapFromGlobal(global);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, local, global, Qt::LeftButton,
+                        Qt::NoButton, QGuiApplication::keyboardModifiers());
+    QCoreApplication::sendEvent(handle, &release);
+}
+
+void FrameDrag::follow(const QPoint &globalPos)
+{
+    if (!m_window)
         return;
     const QPoint delta = globalPos - m_pressGlobal.toPoint();
-    if (!m_edges) {
+    if (m_state == Moving)
         m_window->move(m_startPos + delta);
-        return;
-    }
-    const QSize minSize = m_window->minimumSize();
-    const QSize maxSize = m_window->maximumSize();
-    QRect g = m_startGeometry;
-    if (m_edges & Qt::LeftEdge) {
-        const int w = qBound(minSize.width(), m_startGeometry.width() - delta.x(), maxSize.width());
-        g.setLeft(m_startGeometry.right() + 1 - w);
-    } else if (m_edges & Qt::RightEdge) {
-        g.setWidth(qBound(minSize.width(), m_startGeometry.width() + delta.x(), maxSize.width()));
-    }
-    if (m_edges & Qt::TopEdge) {
-        const int h =
-            qBound(minSize.height(), m_startGeometry.height() - delta.y(), maxSize.height());
-        g.setTop(m_startGeometry.bottom() + 1 - h);
-    } else if (m_edges & Qt::BottomEdge) {
-        g.setHeight(
-            qBound(minSize.height(), m_startGeometry.height() + delta.y(), maxSize.height()));
-    }
-    m_window->setGeometry(g);
-}
-
-void FrameDrag::release()
-{
-    m_pressed = false;
-    m_following = false;
-}
-
-void FrameDrag::track(QWidget *frameWidget, const QPoint &globalPos, Qt::Edges edgesUnderMouse,
-                      bool buttonHeld)
-{
-    if ((m_pressed || m_following) && !buttonHeld) {
-        // The release went elsewhere (to a window system that took the
-        // pointer, say): nothing is in progress any more.
-        release();
-    }
-    if (m_pressed) {
-        const int distance = QGuiApplication::styleHints()->startDragDistance();
-        if ((globalPos - m_pressGlobal.toPoint()).manhattanLength() >= distance)
-            start(globalPos);
-        return;
-    }
-    if (m_following) {
-        moveTo(globalPos);
-        return;
-    }
-    if (edgesUnderMouse)
-        frameWidget->setCursor(cursorFor(edgesUnderMouse));
     else
-        frameWidget->unsetCursor();
+        m_window->setGeometry(resized(m_startGeometry, m_edges, delta, m_window->minimumSize(),
+                                      m_window->maximumSize()));
 }
 
 } // namespace tavrelctl

@@ -7,9 +7,10 @@ namespace tavrelctl {
 
 // Where a window goes when its frame changes between the window system's and
 // the skin's, so that its client area stays where it is on the screen. Pure
-// arithmetic on rectangles in global coordinates; SkinFrame asks the window
-// system for the result. A window is only ever pushed down, and only as far
-// as it takes to keep its title bar on the available area of the screen.
+// arithmetic on rectangles in global coordinates; WindowPlacement asks the
+// window system for the result. A window is only ever pushed down, and only
+// as far as it takes to keep its title bar on the available area of the
+// screen.
 class FramePlacement
 {
 public:

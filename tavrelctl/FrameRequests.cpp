@@ -1,5 +1,7 @@
 #include "FrameRequests.h"
 
+#include "SkinRegistry.h"
+
 #include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
@@ -9,13 +11,11 @@ namespace tavrelctl {
 namespace {
 FrameRequests::MoveHook &moveHook()
 {
-    static FrameRequests::MoveHook hook;
-    return hook;
+    return SkinRegistry::instance().moveHook();
 }
 FrameRequests::ResizeHook &resizeHook()
 {
-    static FrameRequests::ResizeHook hook;
-    return hook;
+    return SkinRegistry::instance().resizeHook();
 }
 } // namespace
 
@@ -43,6 +43,13 @@ bool FrameRequests::clientPlacesWindows()
 {
     // "wayland", "wayland-egl", ...: every flavour of Qt's Wayland client.
     return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+FrameRequests::AskedPlace FrameRequests::askedPlace(const QWindow *window)
+{
+    if (!window || !clientPlacesWindows())
+        return AskedPlace::Unknown;
+    return placeFromHints(window);
 }
 
 void FrameRequests::setHooks(MoveHook move, ResizeHook resize)

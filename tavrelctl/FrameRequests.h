@@ -39,6 +39,15 @@ public:
     // The frame then leaves placement alone and keeps only sizes.
     static bool clientPlacesWindows();
 
+    // How the program asked for the place of a window that the window
+    // system has not shown yet, read the way the window manager will read
+    // it: no place at all (the window manager places the window), a place
+    // for the window's frame (QWidget::move() before the window existed) or
+    // one for its client area (QWidget::setGeometry(), restoreGeometry()).
+    // Unknown where the platform does not say.
+    enum class AskedPlace { Unknown, None, Frame, Client };
+    static AskedPlace askedPlace(const QWindow *window);
+
     static void setHooks(MoveHook move, ResizeHook resize);
     static void resetHooks();
 
@@ -47,6 +56,9 @@ private:
     // false where there is none (FrameRequests_generic.cpp) and Qt's
     // QWindow::startSystemMove()/startSystemResize() are asked instead.
     static bool startFromPress(QWindow *window, Qt::Edges edges, const QPointF &pressGlobal);
+    // The window's own placement hints (FrameRequests_x11.cpp); Unknown
+    // elsewhere (FrameRequests_generic.cpp).
+    static AskedPlace placeFromHints(const QWindow *window);
 };
 
 } // namespace tavrelctl

@@ -7,4 +7,9 @@ bool FrameRequests::startFromPress(QWindow *, Qt::Edges, const QPointF &)
     return false;
 }
 
+FrameRequests::AskedPlace FrameRequests::placeFromHints(const QWindow *)
+{
+    return AskedPlace::Unknown;
+}
+
 } // namespace tavrelctl

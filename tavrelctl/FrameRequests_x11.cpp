@@ -100,4 +100,35 @@ bool FrameRequests::startFromPress(QWindow *window, Qt::Edges edges, const QPoin
     return true;
 }
 
+FrameRequests::AskedPlace FrameRequests::placeFromHints(const QWindow *window)
+{
+    // WM_NORMAL_HINTS (ICCCM 4.1.2.3), which Qt's xcb plugin writes when it
+    // creates the window: USPosition or PPosition when the program gave a
+    // position, and the window gravity that says whether that position is
+    // the frame's (NorthWest) or the client area's own (Static).
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (!connection || !window->handle())
+        return AskedPlace::Unknown;
+    const xcb_get_property_cookie_t cookie =
+        xcb_get_property(connection, false, xcb_window_t(window->winId()), XCB_ATOM_WM_NORMAL_HINTS,
+                         XCB_ATOM_WM_SIZE_HINTS, 0, 18);
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(connection, cookie, nullptr);
+    AskedPlace place = AskedPlace::Unknown;
+    if (reply && reply->format == 32 && xcb_get_property_value_length(reply) >= 18 * 4) {
+        const auto *hints = static_cast<const uint32_t *>(xcb_get_property_value(reply));
+        constexpr uint32_t USPosition = 1, PPosition = 4, PWinGravity = 512;
+        constexpr uint32_t StaticGravity = 10;
+        const uint32_t flags = hints[0];
+        if (!(flags & (USPosition | PPosition)))
+            place = AskedPlace::None;
+        else if ((flags & PWinGravity) && hints[17] == StaticGravity)
+            place = AskedPlace::Client;
+        else
+            place = AskedPlace::Frame;
+    }
+    free(reply);
+    return place;
+}
+
 } // namespace tavrelctl

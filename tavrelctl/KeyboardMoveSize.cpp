@@ -1,19 +1,12 @@
 #include "KeyboardMoveSize.h"
 
 #include "FrameDrag.h"
+#include "SkinRegistry.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
 
 namespace tavrelctl {
-
-namespace {
-QPointer<KeyboardMoveSize> &current()
-{
-    static QPointer<KeyboardMoveSize> running;
-    return running;
-}
-} // namespace
 
 KeyboardMoveSize::KeyboardMoveSize(QWidget *window, Mode mode)
     : QObject(window), m_window(window), m_mode(mode), m_start(window->geometry())
@@ -25,10 +18,11 @@ KeyboardMoveSize *KeyboardMoveSize::start(QWidget *window, Mode mode)
 {
     if (!window)
         return nullptr;
-    if (KeyboardMoveSize *old = current())
+    SkinRegistry &registry = SkinRegistry::instance();
+    if (KeyboardMoveSize *old = registry.keyboardMoveSize())
         old->accept();
     auto *session = new KeyboardMoveSize(window, mode);
-    current() = session;
+    registry.setKeyboardMoveSize(session);
     QGuiApplication::setOverrideCursor(Qt::SizeAllCursor);
     qApp->installEventFilter(session);
     return session;
@@ -36,7 +30,7 @@ KeyboardMoveSize *KeyboardMoveSize::start(QWidget *window, Mode mode)
 
 KeyboardMoveSize *KeyboardMoveSize::running()
 {
-    return current();
+    return SkinRegistry::instance().keyboardMoveSize();
 }
 
 void KeyboardMoveSize::accept()
@@ -53,9 +47,10 @@ void KeyboardMoveSize::cancel()
 
 void KeyboardMoveSize::finish()
 {
-    if (current() != this)
+    SkinRegistry &registry = SkinRegistry::instance();
+    if (registry.keyboardMoveSize() != this)
         return;
-    current() = nullptr;
+    registry.setKeyboardMoveSize(nullptr);
     qApp->removeEventFilter(this);
     QGuiApplication::restoreOverrideCursor();
     deleteLater();
@@ -77,27 +72,11 @@ void KeyboardMoveSize::step(int key, bool fine)
         m_edges |= key == Qt::Key_Up ? Qt::TopEdge : Qt::BottomEdge;
     QGuiApplication::changeOverrideCursor(FrameDrag::cursorFor(m_edges));
 
-    const QSize minimum = m_window->minimumSize();
-    const QSize maximum = m_window->maximumSize();
-    QRect g = m_window->geometry();
-    if (horizontal) {
-        const bool left = m_edges & Qt::LeftEdge;
-        const int width =
-            qBound(minimum.width(), g.width() + (left ? -delta : delta), maximum.width());
-        if (left)
-            g.setLeft(g.right() + 1 - width);
-        else
-            g.setWidth(width);
-    } else {
-        const bool top = m_edges & Qt::TopEdge;
-        const int height =
-            qBound(minimum.height(), g.height() + (top ? -delta : delta), maximum.height());
-        if (top)
-            g.setTop(g.bottom() + 1 - height);
-        else
-            g.setHeight(height);
-    }
-    m_window->setGeometry(g);
+    const QPoint shift = horizontal ? QPoint(delta, 0) : QPoint(0, delta);
+    const Qt::Edges axis =
+        m_edges & (horizontal ? (Qt::LeftEdge | Qt::RightEdge) : (Qt::TopEdge | Qt::BottomEdge));
+    m_window->setGeometry(FrameDrag::resized(m_window->geometry(), axis, shift,
+                                             m_window->minimumSize(), m_window->maximumSize()));
 }
 
 bool KeyboardMoveSize::eventFilter(QObject *watched, QEvent *event)

@@ -26,8 +26,6 @@ public:
     static KeyboardMoveSize *start(QWidget *window, Mode mode);
     static KeyboardMoveSize *running();
 
-    Mode mode() const { return m_mode; }
-    Qt::Edges edges() const { return m_edges; }
     void accept();
     void cancel();
 

@@ -8,10 +8,6 @@
 
 namespace tavrelctl {
 
-namespace {
-constexpr int CornerGrip = 16; // how far a corner's resize area reaches along its sides
-}
-
 SkinBorder::SkinBorder(Qt::Edge edge, const SkinFrame *frame, QWidget *window)
     : QWidget(window), m_edge(edge), m_frame(frame)
 {
@@ -32,7 +28,7 @@ Qt::Edges SkinBorder::resizeEdgesAt(const QPoint &pos) const
         return {};
     const QWidget *window = m_frame->window();
     return FrameDrag::edgesAt(mapTo(window, pos), window->size(), m_frame->resizeBand(),
-                              CornerGrip);
+                              FrameDrag::CornerGrip);
 }
 
 void SkinBorder::paintEvent(QPaintEvent *)
@@ -62,25 +58,19 @@ void SkinBorder::paintEvent(QPaintEvent *)
 
 void SkinBorder::mousePressEvent(QMouseEvent *event)
 {
-    const Qt::Edges edges = resizeEdgesAt(event->position().toPoint());
-    if (event->button() != Qt::LeftButton || !edges) {
+    if (!m_drag.mousePress(event, m_frame->window(), resizeEdgesAt(event->position().toPoint()),
+                           FrameDrag::Border))
         QWidget::mousePressEvent(event);
-        return;
-    }
-    m_drag.press(m_frame->window(), edges, event->globalPosition());
-    event->accept();
 }
 
 void SkinBorder::mouseMoveEvent(QMouseEvent *event)
 {
-    m_drag.track(this, event->globalPosition().toPoint(),
-                 resizeEdgesAt(event->position().toPoint()),
-                 event->buttons().testFlag(Qt::LeftButton));
+    m_drag.mouseMove(event, this, resizeEdgesAt(event->position().toPoint()));
 }
 
 void SkinBorder::mouseReleaseEvent(QMouseEvent *event)
 {
-    m_drag.release();
+    m_drag.mouseRelease();
     QWidget::mouseReleaseEvent(event);
 }
 

@@ -17,7 +17,6 @@ class SkinBorder : public QWidget
 public:
     SkinBorder(Qt::Edge edge, const SkinFrame *frame, QWidget *window);
 
-    Qt::Edge edge() const { return m_edge; }
     // The edges a press at `pos` (in this widget) would resize.
     Qt::Edges resizeEdgesAt(const QPoint &pos) const;
 

@@ -3,6 +3,7 @@
 #include "SkinCaptionButton.h"
 #include "SkinFrame.h"
 #include "SkinPainter.h"
+#include "SkinRegistry.h"
 #include "SkinTheme.h"
 #include "SkinWindowMenu.h"
 
@@ -15,9 +16,6 @@
 namespace tavrelctl {
 
 namespace {
-constexpr int CornerGrip = 16;
-constexpr int IconSize = 16;
-
 // The caption as an assistive tool sees it: a title bar whose name is the
 // window's title, holding the caption buttons the window offers. A button
 // the window does not offer is not there to be found or pressed.
@@ -90,15 +88,7 @@ public:
 
 private:
     SkinCaption *caption() const { return static_cast<SkinCaption *>(widget()); }
-    QList<SkinCaptionButton *> offered() const
-    {
-        QList<SkinCaptionButton *> shown;
-        for (SkinCaptionButton *button : caption()->buttons()) {
-            if (!button->isHidden())
-                shown.append(button);
-        }
-        return shown;
-    }
+    QList<SkinCaptionButton *> offered() const { return caption()->offeredButtons(); }
 };
 
 QAccessibleInterface *captionAccessible(const QString &className, QObject *object)
@@ -112,22 +102,18 @@ QAccessibleInterface *captionAccessible(const QString &className, QObject *objec
 SkinCaption::SkinCaption(SkinFrame *frame, QWidget *window)
     : QWidget(window), m_frame(frame), m_menu(new SkinWindowMenu(frame, this))
 {
-    static const bool accessibleInstalled = [] {
-        QAccessible::installFactory(captionAccessible);
-        return true;
-    }();
-    Q_UNUSED(accessibleInstalled);
+    SkinRegistry::instance().installAccessibleFactory(captionAccessible);
     setObjectName(QStringLiteral("tavrelskin_caption"));
     setAccessibleDescription(QStringLiteral("Title bar"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
-    for (auto role :
-         {SkinCaptionButton::Close, SkinCaptionButton::Maximize, SkinCaptionButton::Minimize})
-        m_buttons.append(new SkinCaptionButton(role, frame, this));
-    connect(m_buttons[0], &QAbstractButton::clicked, this, &SkinCaption::onCloseClicked);
-    connect(m_buttons[1], &QAbstractButton::clicked, this, &SkinCaption::onMaximizeClicked);
-    connect(m_buttons[2], &QAbstractButton::clicked, this, &SkinCaption::onMinimizeClicked);
+    for (int role = 0; role < SkinCaptionButton::RoleCount; ++role) {
+        auto *button = new SkinCaptionButton(SkinCaptionButton::Role(role), frame, this);
+        connect(button, &QAbstractButton::clicked, this,
+                [this, button] { perform(m_frame->window(), button->kind().request); });
+        m_buttons.append(button);
+    }
     // Active while the caption shows: with the skin off the native frame's
     // own window menu takes Alt+Space.
     auto *menuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
@@ -142,6 +128,16 @@ QRect SkinCaption::mirrored(const QRect &r) const
     return QRect(width() - r.x() - r.width(), r.y(), r.width(), r.height());
 }
 
+QList<SkinCaptionButton *> SkinCaption::offeredButtons() const
+{
+    QList<SkinCaptionButton *> offered;
+    for (SkinCaptionButton *button : m_buttons) {
+        if (m_frame->showsButton(button->kind()))
+            offered.append(button);
+    }
+    return offered;
+}
+
 void SkinCaption::updateButtons()
 {
     const SkinLayout &layout = m_frame->theme().layout();
@@ -149,26 +145,26 @@ void SkinCaption::updateButtons()
     const int gap = layout.marker(SkinLayout::ButtonGap);
     int right = width() - layout.marker(SkinLayout::ButtonMargin);
     const int top = layout.marker(SkinLayout::ButtonTop);
-    const bool shown[] = {true, m_frame->hasMaximize(), m_frame->hasMinimize()};
-    for (int i = 0; i < m_buttons.size(); ++i) {
-        SkinCaptionButton *button = m_buttons[i];
-        button->setVisible(shown[i]);
+    bool outermost = true;
+    for (SkinCaptionButton *button : std::as_const(m_buttons)) {
+        const bool shown = m_frame->showsButton(button->kind());
+        button->setVisible(shown);
         // Nothing presses a button the window does not offer, an assistive
-        // tool's Press included.
-        button->setEnabled(shown[i]);
-        if (!shown[i])
+        // tool's Press included. A fixed-size window cannot maximise; its
+        // button, if the flags ask for one, is shown disabled as a native
+        // frame does.
+        button->setEnabled(shown && (!button->kind().needsSizable || m_frame->isSizable()));
+        if (!shown)
             continue;
-        placeButton(button, QRect(QPoint(right - glyph.width(), top), glyph), i == 0);
+        placeButton(button, QRect(QPoint(right - glyph.width(), top), glyph), outermost);
+        outermost = false;
         right -= glyph.width() + gap;
         button->updateRole();
     }
-    // A fixed-size window cannot maximise; its button, if the flags ask
-    // for one, is shown disabled as a native frame does.
-    m_buttons[1]->setEnabled(shown[1] && m_frame->isSizable());
     update();
 }
 
-void SkinCaption::placeButton(SkinCaptionButton *button, const QRect &glyph, bool last)
+void SkinCaption::placeButton(SkinCaptionButton *button, const QRect &glyph, bool outermost)
 {
     // A maximised window's caption lies at the screen's top edge and its
     // last button at the screen's corner: their hit areas reach the edge
@@ -177,7 +173,7 @@ void SkinCaption::placeButton(SkinCaptionButton *button, const QRect &glyph, boo
     QRect hit = glyph;
     if (m_frame->window()->isMaximized()) {
         hit.setTop(0);
-        if (last)
+        if (outermost)
             hit.setRight(width() - 1);
     }
     const QRect placed = mirrored(hit);
@@ -463,7 +459,8 @@ Qt::Edges SkinCaption::resizeEdgesAt(const QPoint &pos) const
 {
     if (!m_frame->isSizable() || m_frame->window()->isMaximized())
         return {};
-    return FrameDrag::edgesAt(pos, m_frame->window()->size(), m_frame->resizeBand(), CornerGrip);
+    return FrameDrag::edgesAt(pos, m_frame->window()->size(), m_frame->resizeBand(),
+                              FrameDrag::CornerGrip);
 }
 
 bool SkinCaption::iconPressed(QMouseEvent *event)
@@ -497,25 +494,19 @@ void SkinCaption::mousePressEvent(QMouseEvent *event)
 {
     if (iconPressed(event))
         return;
-    if (event->button() != Qt::LeftButton) {
+    if (!m_drag.mousePress(event, m_frame->window(), resizeEdgesAt(event->position().toPoint()),
+                           FrameDrag::Caption))
         QWidget::mousePressEvent(event);
-        return;
-    }
-    m_drag.press(m_frame->window(), resizeEdgesAt(event->position().toPoint()),
-                 event->globalPosition());
-    event->accept();
 }
 
 void SkinCaption::mouseMoveEvent(QMouseEvent *event)
 {
-    m_drag.track(this, event->globalPosition().toPoint(),
-                 resizeEdgesAt(event->position().toPoint()),
-                 event->buttons().testFlag(Qt::LeftButton));
+    m_drag.mouseMove(event, this, resizeEdgesAt(event->position().toPoint()));
 }
 
 void SkinCaption::mouseReleaseEvent(QMouseEvent *event)
 {
-    m_drag.release();
+    m_drag.mouseRelease();
     QWidget::mouseReleaseEvent(event);
 }
 
@@ -523,37 +514,17 @@ void SkinCaption::mouseDoubleClickEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton && iconRect().contains(event->position().toPoint())) {
         m_menu->hide();
-        onCloseClicked();
+        perform(m_frame->window(), WindowRequest::Close);
         event->accept();
         return;
     }
-    if (event->button() == Qt::LeftButton && m_frame->hasMaximize() && m_frame->isSizable() &&
-        !resizeEdgesAt(event->position().toPoint())) {
-        m_drag.release();
-        onMaximizeClicked();
+    const CaptionButtonKind &maximize = CaptionButtons[SkinCaptionButton::Maximize];
+    if (event->button() == Qt::LeftButton && m_frame->showsButton(maximize) &&
+        m_frame->isSizable() && !resizeEdgesAt(event->position().toPoint())) {
+        m_drag.mouseRelease();
+        perform(m_frame->window(), maximize.request);
     }
     event->accept();
-}
-
-void SkinCaption::onCloseClicked()
-{
-    // The same request the native close box makes: the window may refuse it
-    // in its close event.
-    m_frame->window()->close();
-}
-
-void SkinCaption::onMaximizeClicked()
-{
-    QWidget *window = m_frame->window();
-    if (window->isMaximized())
-        window->showNormal();
-    else
-        window->showMaximized();
-}
-
-void SkinCaption::onMinimizeClicked()
-{
-    m_frame->window()->showMinimized();
 }
 
 } // namespace tavrelctl

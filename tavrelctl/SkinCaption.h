@@ -24,9 +24,15 @@ class SkinCaption : public QWidget
 {
     Q_OBJECT
 public:
+    // The window icon's size in the caption.
+    static constexpr int IconSize = 16;
+
     SkinCaption(SkinFrame *frame, QWidget *window);
 
     QList<SkinCaptionButton *> buttons() const { return m_buttons; }
+    // The buttons the window's flags ask for, in the order of buttons():
+    // the only ones shown, enabled and in the accessible tree.
+    QList<SkinCaptionButton *> offeredButtons() const;
     // Shows the buttons the window has now and puts them in place.
     void updateButtons();
     // Where the title is drawn (logical, this widget's coordinates), and the
@@ -53,12 +59,9 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    void onCloseClicked();
-    void onMaximizeClicked();
-    void onMinimizeClicked();
     bool hasIcon() const;
     QRect mirrored(const QRect &r) const;
-    void placeButton(SkinCaptionButton *button, const QRect &glyph, bool last);
+    void placeButton(SkinCaptionButton *button, const QRect &glyph, bool outermost);
     bool iconPressed(QMouseEvent *event);
     Qt::Alignment titleAlignment() const;
     void paintBar(SkinPainter &painter) const;
@@ -67,7 +70,7 @@ private:
                     const QString &elided, const QFont &font) const;
 
     SkinFrame *const m_frame;
-    QList<SkinCaptionButton *> m_buttons; // close, maximise, minimise
+    QList<SkinCaptionButton *> m_buttons; // one per row of CaptionButtons, in its order
     FrameDrag m_drag;
     SkinWindowMenu *const m_menu;
     SkinTitleCache m_titleCache;

@@ -7,31 +7,45 @@
 
 #include <QMouseEvent>
 
+#include <iterator>
+
 namespace tavrelctl {
+
+static_assert(std::size(CaptionButtons) == SkinCaptionButton::RoleCount,
+              "one row of CaptionButtons per role");
+
+void perform(QWidget *window, WindowRequest request)
+{
+    switch (request) {
+    case WindowRequest::Close:
+        // The same request the native close box makes.
+        window->close();
+        break;
+    case WindowRequest::ToggleMaximize:
+        if (window->isMaximized())
+            window->showNormal();
+        else
+            window->showMaximized();
+        break;
+    case WindowRequest::Minimize:
+        window->showMinimized();
+        break;
+    }
+}
 
 SkinCaptionButton::SkinCaptionButton(Role role, const SkinFrame *frame, QWidget *parent)
     : QAbstractButton(parent), m_role(role), m_frame(frame)
 {
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
-    static const char *const names[] = {"tavrelskin_close", "tavrelskin_maximize",
-                                        "tavrelskin_minimize"};
-    setObjectName(QLatin1String(names[role]));
+    setObjectName(QLatin1String(kind().objectName));
     updateRole();
 }
 
 SkinLayout::Glyph SkinCaptionButton::glyph() const
 {
-    switch (m_role) {
-    case Close:
-        return SkinLayout::CloseGlyph;
-    case Minimize:
-        return SkinLayout::MinimizeGlyph;
-    case Maximize:
-        break;
-    }
     const QWidget *window = m_frame->window();
-    return window && window->isMaximized() ? SkinLayout::RestoreGlyph : SkinLayout::MaximizeGlyph;
+    return window && window->isMaximized() ? kind().maximizedGlyph : kind().glyph;
 }
 
 SkinLayout::GlyphState SkinCaptionButton::glyphState() const
@@ -84,19 +98,9 @@ void SkinCaptionButton::mouseMoveEvent(QMouseEvent *event)
 
 void SkinCaptionButton::updateRole()
 {
-    QString name;
-    switch (m_role) {
-    case Close:
-        name = QStringLiteral("Close");
-        break;
-    case Minimize:
-        name = QStringLiteral("Minimize");
-        break;
-    case Maximize:
-        name = glyph() == SkinLayout::RestoreGlyph ? QStringLiteral("Restore")
-                                                   : QStringLiteral("Maximize");
-        break;
-    }
+    const QWidget *window = m_frame->window();
+    const QLatin1String name(window && window->isMaximized() ? kind().maximizedName : kind().name);
+    // Compared before it is converted: this runs on every caption resize.
     if (accessibleName() != name) {
         setAccessibleName(name);
         setToolTip(name);

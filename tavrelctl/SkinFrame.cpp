@@ -1,40 +1,36 @@
 #include "SkinFrame.h"
 
-#include "FramePlacement.h"
-#include "FrameRequests.h"
-
 #include "SkinBorder.h"
 #include "SkinCaption.h"
 #include "SkinCaptionButton.h"
 #include "SkinPicture.h"
+#include "SkinRegistry.h"
 #include "SkinScheme.h"
 #include "SkinTheme.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QLayout>
-#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 #include <QWindowStateChangeEvent>
+
+#include <algorithm>
+#include <iterator>
 
 namespace tavrelctl {
 
 namespace {
 constexpr QPalette::ColorGroup PaletteGroups[] = {QPalette::Active, QPalette::Inactive,
                                                   QPalette::Disabled};
-
-QSize marginsSize(const QMargins &m)
-{
-    return QSize(m.left() + m.right(), m.top() + m.bottom());
-}
 } // namespace
 
 SkinFrame::SkinFrame(QWidget *window, std::shared_ptr<const SkinPicture> picture)
-    : QObject(nullptr), m_window(window), m_picture(std::move(picture)),
-      m_scheme(SkinScheme::Initial)
+    : QObject(nullptr), m_window(window), m_picture(std::move(picture)), m_placement(window)
 {
     Q_ASSERT(m_window && m_picture);
     setObjectName(QStringLiteral("tavrelskin_frame"));
+    SkinRegistry::addFrame(this);
     m_active = m_window->isActiveWindow();
     m_window->installEventFilter(this);
 }
@@ -43,11 +39,9 @@ SkinFrame::~SkinFrame()
 {
     // The window may be in its destructor here (the component dies with its
     // window), so only what this object owns is undone.
+    SkinRegistry::removeFrame(this);
     m_window->removeEventFilter(this);
-    delete m_caption.data();
-    delete m_left.data();
-    delete m_right.data();
-    delete m_bottom.data();
+    deleteHelpers();
 }
 
 bool SkinFrame::isSkinWidget(const QObject *object)
@@ -57,7 +51,7 @@ bool SkinFrame::isSkinWidget(const QObject *object)
 
 const SkinTheme &SkinFrame::theme() const
 {
-    return m_picture->theme(m_scheme);
+    return m_picture->theme(scheme());
 }
 
 QMargins SkinFrame::resizeBand() const
@@ -67,26 +61,17 @@ QMargins SkinFrame::resizeBand() const
                     layout.borderBottom());
 }
 
-bool SkinFrame::hasMinimize() const
+bool SkinFrame::showsButton(const CaptionButtonKind &kind) const
 {
+    if (kind.hint == Qt::Widget)
+        return true;
     const Qt::WindowFlags decorations = Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                         Qt::WindowMinimizeButtonHint |
                                         Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint |
                                         Qt::CustomizeWindowHint | Qt::WindowContextHelpButtonHint;
     if (m_nativeFlags & decorations)
-        return m_nativeFlags.testFlag(Qt::WindowMinimizeButtonHint);
+        return m_nativeFlags.testFlag(kind.hint);
     // No hint at all: the window system's default decorations for the type.
-    return (m_nativeFlags & Qt::WindowType_Mask) == Qt::Window;
-}
-
-bool SkinFrame::hasMaximize() const
-{
-    const Qt::WindowFlags decorations = Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                        Qt::WindowMinimizeButtonHint |
-                                        Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint |
-                                        Qt::CustomizeWindowHint | Qt::WindowContextHelpButtonHint;
-    if (m_nativeFlags & decorations)
-        return m_nativeFlags.testFlag(Qt::WindowMaximizeButtonHint);
     return (m_nativeFlags & Qt::WindowType_Mask) == Qt::Window;
 }
 
@@ -94,11 +79,12 @@ QSize SkinFrame::skinMinimumSize() const
 {
     const SkinLayout &skin = m_picture->layout();
     const int ends = 2 * skin.captionCell(true, SkinLayout::Active, SkinLayout::LeftEnd).width();
-    int buttons = 1 + int(hasMaximize()) + int(hasMinimize());
+    const int buttons = int(std::count_if(std::begin(CaptionButtons), std::end(CaptionButtons),
+                                          [this](const auto &kind) { return showsButton(kind); }));
     int row = skin.marker(SkinLayout::TextLeft) + skin.marker(SkinLayout::ButtonMargin) +
               buttons * (skin.glyphSize().width() + skin.marker(SkinLayout::ButtonGap));
     if (m_window->testAttribute(Qt::WA_SetWindowIcon) && !m_window->windowIcon().isNull())
-        row += 16 + skin.marker(SkinLayout::IconGap); // the caption's icon is 16 wide
+        row += SkinCaption::IconSize + skin.marker(SkinLayout::IconGap);
     QFont font = m_window->font();
     font.setBold(true);
     // Three characters and the ellipsis of an elided title.
@@ -135,29 +121,27 @@ void SkinFrame::apply()
 {
     if (m_applied) {
         // A second ApplySkin only refreshes: nothing moves again.
+        if (m_aside && m_window->isVisible())
+            stepIn();
         placeHelpers();
         return;
     }
     computeMetrics();
     m_savedFocus = m_window->focusWidget();
-    const bool placed = isPlaced();
-    // Taken while the native frame is still there: a later RemoveSkin near
-    // the top of the screen needs its height.
-    rememberNativeFrame();
-    const QRect client = placed ? clientToKeep() : QRect();
-    const bool switchedInState = isInFullState();
+    const WindowPlacement::Switch kept = m_placement.beginSwitch();
+    // A full-screen window shows its client alone: the skin takes the flags
+    // and sizes on but stays aside until the window leaves full screen.
+    m_fullScreen = m_window->isFullScreen();
 
-    collectChildren();
+    if (!m_fullScreen)
+        collectChildren();
     setFrameless(true);
-    // The place is asked for after the frame changes: a window manager that
-    // sees the frame go may move the window on its own first.
-    growWindow(client);
-    m_savedContentsMargins = m_window->contentsMargins();
-    m_window->setContentsMargins(m_savedContentsMargins + m_frame);
-    moveChildrenIn();
+    m_placement.skinOn(kept, m_frame, m_sizable ? skinMinimumSize() : QSize(0, 0));
+    if (m_fullScreen)
+        m_savedContentsMargins = m_window->contentsMargins();
+    else
+        frameIn();
     m_applied = true;
-    if (switchedInState)
-        m_restorePending = true;
     createHelpers();
     applyPalette();
     m_active = m_window->isActiveWindow();
@@ -171,161 +155,132 @@ void SkinFrame::remove()
     if (!m_applied)
         return;
     m_savedFocus = m_window->focusWidget();
-    const bool placed = isPlaced();
-    const QRect client = placed ? clientToKeep() : QRect();
-    const bool switchedInState = isInFullState();
+    const WindowPlacement::Switch kept = m_placement.beginSwitch();
     m_applied = false;
-    // The frame parts go with the skin (the next apply() makes new ones):
-    // hidden ones would still be offered to assistive tools, and their
-    // buttons pressed. Nothing of theirs calls this.
-    delete m_caption.data();
-    delete m_left.data();
-    delete m_right.data();
-    delete m_bottom.data();
+    const bool wasAside = m_aside;
+    const bool frameWasIn = !m_aside && !m_fullScreen;
+    m_aside = false;
+    m_fullScreen = false;
+    if (frameWasIn)
+        frameOut();
+    else
+        hideHelpers();
+    // The frame parts go with the skin (the next apply() makes new ones in
+    // createHelpers()): hidden ones would still be offered to assistive
+    // tools, and their buttons pressed. Nothing of theirs calls this.
+    // Stepping aside and full screen only hide them: the skin is still on.
+    deleteHelpers();
     restorePalette();
-    moveChildrenOut();
-    m_window->setContentsMargins(m_savedContentsMargins);
     setFrameless(false);
-    shrinkWindow(client);
-    if (switchedInState)
-        m_restorePending = true;
+    // Stepped aside, the window is its client area alone already.
+    if (!wasAside)
+        m_placement.skinOff(kept);
     if (m_savedFocus && m_window->focusWidget() != m_savedFocus)
         m_savedFocus->setFocus(Qt::OtherFocusReason);
 }
 
-bool SkinFrame::isInFullState() const
+void SkinFrame::frameIn()
 {
-    return m_window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
+    m_savedContentsMargins = m_window->contentsMargins();
+    m_window->setContentsMargins(m_savedContentsMargins + m_frame);
+    moveChildrenIn();
 }
 
-bool SkinFrame::isPlaced() const
+void SkinFrame::frameOut()
 {
-    // Where the compositor places windows (Wayland) only the size changes:
-    // weston keeps the window's outer top-left, so the client area moves by
-    // the difference between the two frames, and nothing a client can ask
-    // there would change that.
-    return m_window->isVisible() && isFree() && FrameRequests::clientPlacesWindows();
+    hideHelpers();
+    moveChildrenOut();
+    m_window->setContentsMargins(m_savedContentsMargins);
 }
 
-bool SkinFrame::isFree() const
+void SkinFrame::stepAside()
 {
-    return !(m_window->windowState() &
-             (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
-}
-
-QRect SkinFrame::availableArea() const
-{
-    const QScreen *screen = m_window->screen();
-    return screen ? screen->availableGeometry() : QRect();
-}
-
-QRect SkinFrame::clientNow() const
-{
-    const QRect geometry = m_window->geometry();
-    return m_applied ? FramePlacement::clientOf(geometry, m_frame) : geometry;
-}
-
-QRect SkinFrame::clientToKeep() const
-{
-    // A window not moved since the last switch goes back to where it was
-    // before that switch pushed it clear of the top of the screen.
-    if (!m_asked.isNull() && m_window->geometry() == m_asked)
-        return m_keptClient;
-    return clientNow();
-}
-
-void SkinFrame::ask(const QRect &geometry, const QRect &client)
-{
-    // setGeometry() places the client area itself: Qt gives the window
-    // system the position with static gravity, so no frame size is guessed.
-    m_window->setGeometry(geometry);
-    m_asked = geometry;
-    m_keptClient = client;
-}
-
-void SkinFrame::placeSkinned(const QRect &client)
-{
-    ask(FramePlacement::skinned(client, m_frame, availableArea()), client);
-}
-
-void SkinFrame::placeNative(const QRect &client)
-{
-    int nativeTop = m_nativeFrame.top();
-    if (nativeTop <= 0)
-        nativeTop = lastNativeFrame().top();
-    // Never framed natively in this process: the skin's caption stands in
-    // for the title bar the window manager will add.
-    if (nativeTop <= 0)
-        nativeTop = m_frame.top();
-    ask(FramePlacement::native(client, nativeTop, availableArea()), client);
-}
-
-QMargins &SkinFrame::lastNativeFrame()
-{
-    // All top-level windows of a window manager share one frame as a rule.
-    static QMargins margins;
-    return margins;
-}
-
-void SkinFrame::rememberNativeFrame()
-{
-    const QWindow *handle = m_window->windowHandle();
-    if (!handle || !m_window->isVisible() ||
-        m_window->windowFlags().testFlag(Qt::FramelessWindowHint))
+    // QWidget::saveGeometry() keeps the window's geometry, which while
+    // skinned is the client area and the skin's frame around it: a program
+    // that saves it as it closes and restores it in its next run would
+    // grow by the frame on every run. While the window closes, and while
+    // it is hidden, it is its client area alone, still frameless, so that
+    // it saves what it would save without the skin. A full-screen window
+    // is its client area alone already.
+    if (!m_applied || m_aside || m_fullScreen)
         return;
-    const QMargins native = handle->frameMargins();
-    if (native.top() > 0) {
-        m_nativeFrame = native;
-        lastNativeFrame() = native;
-    }
+    m_aside = true;
+    const WindowPlacement::Switch kept = m_placement.beginStepAside();
+    frameOut();
+    // The layout's limits and fixed size without the skin's margins now,
+    // not on the next turn of the event loop, after the program has saved.
+    if (QLayout *layout = m_window->layout())
+        layout->activate();
+    m_placement.stepAside(kept);
 }
 
-void SkinFrame::onWindowStateChange(Qt::WindowStates oldState)
+void SkinFrame::stepIn()
 {
-    const Qt::WindowStates full = Qt::WindowMaximized | Qt::WindowFullScreen;
-    const Qt::WindowStates now = m_window->windowState();
-    if (!(oldState & full) && (now & full)) {
-        // The place to come back to: the window system restores the frame
-        // it saw when the window was maximised, which a switch in between
-        // makes wrong. Qt knows the place when it asked for the maximise
-        // itself; one the window system did alone it restores alone.
-        const QRect normal = m_window->normalGeometry();
-        m_normalClient = !normal.isValid() ? QRect()
-                         : m_applied       ? FramePlacement::clientOf(normal, m_frame)
-                                           : normal;
-        m_restorePending = false;
-    } else if ((oldState & full) && !(now & full) && m_restorePending) {
-        m_restorePending = false;
-        m_restoreTries = 0;
-        restoreNormal();
+    if (!m_aside)
+        return;
+    m_aside = false;
+    if (m_window->isFullScreen()) {
+        // Shown again straight into full screen: the client stays alone.
+        m_fullScreen = true;
+        return;
     }
-    if (m_applied && m_caption)
+    collectChildren();
+    m_placement.stepIn(m_frame, m_sizable ? skinMinimumSize() : QSize(0, 0));
+    frameIn();
+    placeHelpers();
+}
+
+void SkinFrame::followFullScreen()
+{
+    if (!m_applied || m_aside || m_fullScreen == m_window->isFullScreen())
+        return;
+    m_savedFocus = m_window->focusWidget();
+    if (!m_fullScreen) {
+        // Into full screen: the client alone, edge to edge. The window is
+        // frameless already, so the window system restores its skinned
+        // geometry afterwards and the client area comes back unmoved.
+        m_fullScreen = true;
+        frameOut();
+    } else {
+        m_fullScreen = false;
+        collectChildren();
+        frameIn();
+        placeHelpers();
+    }
+    if (m_savedFocus && m_window->focusWidget() != m_savedFocus)
+        m_savedFocus->setFocus(Qt::OtherFocusReason);
+}
+
+bool SkinFrame::followFlagChange()
+{
+    // setWindowFlags() on a skinned window hides it and gives it the
+    // program's flags, without the frameless hint, and the program shows it
+    // again: the window system would frame it around the skin's caption.
+    // The program's flags are the window's own from now on; the frameless
+    // hint is the skin's while it is on. Called as the window is shown,
+    // before its native window is mapped, so no frame is ever drawn.
+    const Qt::WindowFlags flags = m_window->windowFlags();
+    if (!m_applied || flags == (m_nativeFlags | Qt::FramelessWindowHint))
+        return false;
+    m_nativeFlags = (flags & ~Qt::FramelessWindowHint) | (m_nativeFlags & Qt::FramelessWindowHint);
+    setFrameless(true);
+    if (m_caption)
         m_caption->updateButtons();
+    return true;
 }
 
-void SkinFrame::restoreNormal()
+int SkinFrame::scheme() const
 {
-    if (!m_normalClient.isValid() || !isPlaced())
-        return;
-    const QRect target =
-        m_applied
-            ? FramePlacement::skinned(m_normalClient, m_frame, availableArea())
-            : FramePlacement::native(m_normalClient, qMax(0, m_nativeFrame.top()), availableArea());
-    if (m_window->geometry() != target || m_restoreTries == 0)
-        ask(target, m_normalClient);
-    // The window manager answers the restore with the frame it saved, some
-    // time after the state changed: the place is asked for again until it
-    // holds.
-    if (++m_restoreTries < RestoreTries)
-        QTimer::singleShot(RestoreStepMs, this, &SkinFrame::restoreNormal);
+    return SkinRegistry::instance().scheme();
 }
 
 void SkinFrame::setScheme(int scheme)
 {
-    Q_ASSERT(SkinScheme::isValid(scheme));
-    if (scheme == m_scheme)
-        return;
-    m_scheme = scheme;
+    SkinRegistry::instance().setScheme(scheme);
+}
+
+void SkinFrame::onSchemeChanged()
+{
     if (!m_applied)
         return;
     applyPalette();
@@ -344,104 +299,13 @@ void SkinFrame::setFrameless(bool frameless)
         handle->setFlags(flags);
 }
 
-void SkinFrame::settleBaseSize()
-{
-    // A widget that never set a base size leaves its native window without
-    // one, and Qt 6.4 then hands the window manager a scaled "-1 x -1" along
-    // with the size limits the skin sets; fluxbox takes that for a window of
-    // 65534 pixels and will not maximise it. The native window gets the
-    // widget's own base size (0 x 0 unless it set one) instead.
-    QWindow *handle = m_window->windowHandle();
-    if (handle && !handle->baseSize().isValid())
-        handle->setBaseSize(m_window->baseSize());
-}
-
-void SkinFrame::growWindow(const QRect &client)
-{
-    m_resized = m_minChanged = m_maxChanged = false;
-    QLayout *layout = m_window->layout();
-    if (layout && layout->sizeConstraint() == QLayout::SetFixedSize) {
-        // The layout sizes the window, contents margins included.
-        if (client.isValid())
-            placeSkinned(client);
-        return;
-    }
-    const QSize extra = marginsSize(m_frame);
-    m_sizeBefore = m_window->size();
-    settleBaseSize();
-
-    m_maxBefore = m_window->maximumSize();
-    QSize max = m_maxBefore;
-    if (max.width() < QWIDGETSIZE_MAX)
-        max.setWidth(qMin(QWIDGETSIZE_MAX, max.width() + extra.width()));
-    if (max.height() < QWIDGETSIZE_MAX)
-        max.setHeight(qMin(QWIDGETSIZE_MAX, max.height() + extra.height()));
-    if (max != m_maxBefore) {
-        m_window->setMaximumSize(max);
-        m_maxAfter = m_window->maximumSize();
-        m_maxChanged = true;
-    }
-
-    // Placed between the two limits: its new size lies within both.
-    if (client.isValid()) {
-        placeSkinned(client);
-        m_sizeAfter = m_window->size();
-        m_resized = true;
-    }
-
-    // A minimum the layout keeps already grows with the contents margins.
-    m_minBefore = m_window->minimumSize();
-    const bool layoutMin = layout && layout->sizeConstraint() != QLayout::SetNoConstraint &&
-                           m_minBefore == layout->totalMinimumSize();
-    QSize min = m_minBefore;
-    if (!layoutMin) {
-        if (min.width() > 0)
-            min.rwidth() += extra.width();
-        if (min.height() > 0)
-            min.rheight() += extra.height();
-    }
-    if (m_sizable)
-        min = min.expandedTo(skinMinimumSize());
-    if (min != m_minBefore) {
-        m_window->setMinimumSize(min);
-        m_minAfter = m_window->minimumSize();
-        m_minChanged = true;
-    }
-
-    const bool free = isFree();
-    // A window that was never sized takes its size from its layout when it
-    // is shown, and that already counts the contents margins.
-    if (!client.isValid() && free &&
-        (m_window->isVisible() || m_window->testAttribute(Qt::WA_Resized))) {
-        m_window->resize(m_sizeBefore + extra);
-        m_sizeAfter = m_window->size();
-        m_resized = true;
-    }
-}
-
-void SkinFrame::shrinkWindow(const QRect &client)
-{
-    const QSize extra = marginsSize(m_frame);
-    if (m_minChanged && m_window->minimumSize() == m_minAfter)
-        m_window->setMinimumSize(m_minBefore);
-    const bool free = isFree();
-    if (client.isValid()) {
-        placeNative(client);
-    } else if (m_resized && free) {
-        const QSize now = m_window->size();
-        m_window->resize(now == m_sizeAfter ? m_sizeBefore : now - extra);
-    }
-    if (m_maxChanged && m_window->maximumSize() == m_maxAfter)
-        m_window->setMaximumSize(m_maxBefore);
-    m_resized = m_minChanged = m_maxChanged = false;
-}
-
 void SkinFrame::collectChildren()
 {
     // Taken before the contents margins change: a window that keeps a
     // control aligned to its contents rectangle moves it on that change.
     m_children.clear();
     const QLayout *layout = m_window->layout();
+    const QRect whole = m_window->rect();
     for (QObject *object : m_window->children()) {
         auto *child = qobject_cast<QWidget *>(object);
         if (!child || child->isWindow() || isSkinWidget(child))
@@ -450,8 +314,13 @@ void SkinFrame::collectChildren()
         // among them) move with the window's contents margins.
         if (layout && (layout->indexOf(child) >= 0 || layout->menuBar() == child))
             continue;
-        m_children.append({child, child->geometry(), QRect()});
+        m_children.append({child, child->geometry(), QRect(), child->geometry() == whole});
     }
+}
+
+QRect SkinFrame::clientRect() const
+{
+    return m_window->rect().marginsRemoved(m_frame);
 }
 
 void SkinFrame::moveChildrenIn()
@@ -460,7 +329,15 @@ void SkinFrame::moveChildrenIn()
     for (ChildRecord &record : m_children) {
         if (!record.widget)
             continue;
-        record.widget->move(record.before.topLeft() + offset);
+        if (record.fills) {
+            // It shrinks to the client area, and is watched: a window that
+            // lays out its own inner widget sizes it to its whole area again
+            // whenever it is resized itself (QWizard does).
+            record.widget->setGeometry(clientRect());
+            record.widget->installEventFilter(this);
+        } else {
+            record.widget->move(record.before.topLeft() + offset);
+        }
         record.after = record.widget->geometry();
     }
 }
@@ -472,11 +349,35 @@ void SkinFrame::moveChildrenOut()
         QWidget *child = record.widget;
         if (!child)
             continue;
+        if (record.fills) {
+            child->removeEventFilter(this);
+            // The whole window again, as big as the client area is now.
+            const QRect client = clientRect();
+            child->setGeometry(child->geometry() == client ? QRect(QPoint(0, 0), client.size())
+                                                           : child->geometry().translated(-offset));
+            continue;
+        }
         // A control the window moved while skinned keeps its own move.
         const QPoint now = child->pos();
         child->move(now == record.after.topLeft() ? record.before.topLeft() : now - offset);
     }
     m_children.clear();
+}
+
+bool SkinFrame::keepInside(QWidget *child)
+{
+    // A filling child set to the window's whole area again goes to the
+    // client area instead; the event that told it the whole area is stale
+    // by then and goes no further.
+    if (child->size() != m_window->size() && child->geometry() != m_window->rect())
+        return false;
+    const auto record =
+        std::find_if(m_children.cbegin(), m_children.cend(),
+                     [child](const ChildRecord &r) { return r.fills && r.widget == child; });
+    if (record == m_children.cend())
+        return false;
+    child->setGeometry(clientRect());
+    return true;
 }
 
 void SkinFrame::createHelpers()
@@ -489,9 +390,27 @@ void SkinFrame::createHelpers()
     }
 }
 
+void SkinFrame::hideHelpers()
+{
+    for (QWidget *helper :
+         {static_cast<QWidget *>(m_caption.data()), static_cast<QWidget *>(m_left.data()),
+          static_cast<QWidget *>(m_right.data()), static_cast<QWidget *>(m_bottom.data())}) {
+        if (helper)
+            helper->hide();
+    }
+}
+
+void SkinFrame::deleteHelpers()
+{
+    delete m_caption.data();
+    delete m_left.data();
+    delete m_right.data();
+    delete m_bottom.data();
+}
+
 void SkinFrame::placeHelpers()
 {
-    if (!m_applied || !m_caption)
+    if (!m_applied || m_aside || m_fullScreen || !m_caption)
         return;
     const SkinLayout &layout = m_picture->layout();
     const int w = m_window->width();
@@ -608,8 +527,12 @@ void SkinFrame::restorePalette()
 
 bool SkinFrame::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_window)
-        return false;
+    if (watched != m_window) {
+        // One of the window's children that fill it (moveChildrenIn()).
+        const bool moved = event->type() == QEvent::Resize || event->type() == QEvent::Move;
+        return moved && m_applied && !m_aside && !m_fullScreen && watched->isWidgetType() &&
+               keepInside(static_cast<QWidget *>(watched));
+    }
     switch (event->type()) {
     case QEvent::WindowActivate:
         onActivation(true);
@@ -618,17 +541,49 @@ bool SkinFrame::eventFilter(QObject *watched, QEvent *event)
         onActivation(false);
         break;
     case QEvent::Show:
-        // The native window exists from here on; the skin may have set its
-        // size limits before it did.
-        if (m_applied)
-            settleBaseSize();
+        if (followFlagChange() && m_aside)
+            m_placement.keepAsidePlace();
+        if (m_aside && !m_showing) {
+            // Handed to the window first, as when the skin first went on: a
+            // dialog centres itself on its parent as it is shown, and the
+            // frame goes around it after that.
+            m_showing = true;
+            QCoreApplication::sendEvent(m_window, event);
+            m_showing = false;
+            if (m_window->isVisible())
+                stepIn();
+            m_placement.onShown();
+            return true;
+        }
+        m_placement.onShown();
+        break;
+    case QEvent::Close:
+        // Before the window's own close handler, which may save its
+        // geometry. A window that refuses to close gets its frame back once
+        // the close has been dealt with.
+        if (m_applied && !m_aside && !m_fullScreen) {
+            stepAside();
+            QTimer::singleShot(0, this, [this] {
+                if (m_aside && m_window->isVisible())
+                    stepIn();
+            });
+        }
+        break;
+    case QEvent::Hide:
+        // Hidden by the program (not minimised by the window system): it
+        // may save its geometry now or at any time until it is shown again.
+        if (!event->spontaneous())
+            stepAside();
         break;
     case QEvent::Resize:
     case QEvent::LayoutDirectionChange:
         placeHelpers();
         break;
     case QEvent::WindowStateChange:
-        onWindowStateChange(static_cast<QWindowStateChangeEvent *>(event)->oldState());
+        m_placement.onWindowStateChange(static_cast<QWindowStateChangeEvent *>(event)->oldState());
+        followFullScreen();
+        if (m_applied && m_caption)
+            m_caption->updateButtons();
         break;
     case QEvent::WindowTitleChange:
     case QEvent::WindowIconChange:

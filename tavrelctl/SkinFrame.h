@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SkinLayout.h"
+#include "WindowPlacement.h"
 
 #include <QMargins>
 #include <QObject>
@@ -15,6 +16,7 @@
 
 namespace tavrelctl {
 
+struct CaptionButtonKind;
 class SkinBorder;
 class SkinCaption;
 class SkinCaptionButton;
@@ -25,11 +27,14 @@ class SkinTheme;
 // keeps what it needs to undo exactly what it did. While applied it owns the
 // caption bar (with its buttons) and the three border strips, all children of
 // the window named "tavrelskin_..." that no control enumeration should move;
-// it moves the window's other children clear of them, grows the window so its
-// client area keeps its size, and recolours the window through its palette
-// (the controls inherit those colours; a colour a control sets itself wins).
-// It watches the window's activation for the whole time it exists, skinned or
-// not, and reports each change once.
+// it moves the window's other children clear of them and recolours the window
+// through its palette (the controls inherit those colours; a colour a control
+// sets itself wins). Its WindowPlacement keeps the client area's size and
+// place on the screen through each switch. A full-screen window shows its
+// client alone: the skin steps aside until it leaves full screen. Flags the
+// program sets on the skinned window become the window's own, the frameless
+// hint staying the skin's. It watches the window's activation for the whole
+// time it exists, skinned or not, and reports each change once.
 class SkinFrame : public QObject
 {
     Q_OBJECT
@@ -39,12 +44,21 @@ public:
 
     QWidget *window() const { return m_window; }
     bool isApplied() const { return m_applied; }
+    // Applied, but out of the way of a full-screen window: no caption, no
+    // borders, the children and contents margins at their native place.
+    // Applied, but the frame out of the way: full screen, or while the
+    // window closes or is hidden.
+    bool isAside() const { return m_aside || m_fullScreen; }
     void apply();
     void remove();
 
-    // Kept while the skin is off and used by the next apply().
-    int scheme() const { return m_scheme; }
+    // The colour scheme, one for every skinned window of the process
+    // (SkinRegistry): setting it here sets it for all of them. Kept while
+    // the skin is off and used by the next apply().
+    int scheme() const;
     void setScheme(int scheme);
+    // The registry's scheme changed.
+    void onSchemeChanged();
 
     const SkinTheme &theme() const;
     SkinLayout::Look look() const { return m_active ? SkinLayout::Active : SkinLayout::Inactive; }
@@ -58,8 +72,9 @@ public:
     // ends, its buttons and a few characters of title side by side, and the
     // caption above the bottom border.
     QSize skinMinimumSize() const;
-    bool hasMinimize() const;
-    bool hasMaximize() const;
+    // Whether the caption shows a button of that kind: the window's flags
+    // when the skin went on ask for it.
+    bool showsButton(const CaptionButtonKind &kind) const;
 
     SkinCaption *caption() const;
     QList<SkinCaptionButton *> buttons() const;
@@ -78,6 +93,9 @@ private:
         QPointer<QWidget> widget;
         QRect before;
         QRect after;
+        // The child covered the whole window (a window that lays out its own
+        // inner widget, QWizard's among them): it covers the client area.
+        bool fills = false;
     };
     // A role the skin set on the window (one the window had not set itself).
     struct PaletteRecord
@@ -90,31 +108,21 @@ private:
     void computeMetrics();
     void createHelpers();
     void placeHelpers();
+    void hideHelpers();
+    void deleteHelpers();
+    void followFullScreen();
+    bool followFlagChange();
     bool helpersOnTop(const std::array<QWidget *, 4> &helpers) const;
     void collectChildren();
     void moveChildrenIn();
     void moveChildrenOut();
-    // `client` valid: the window is placed around it in the same step.
-    void settleBaseSize();
-    void growWindow(const QRect &client);
-    void shrinkWindow(const QRect &client);
-    // Placement: where the window goes when its frame changes, so that its
-    // client area stays put (FramePlacement does the arithmetic).
-    bool isPlaced() const;
-    bool isInFullState() const;
-    // Neither maximised, full screen nor minimised: the window's own size
-    // and place hold.
-    bool isFree() const;
-    QRect availableArea() const;
-    QRect clientNow() const;
-    QRect clientToKeep() const;
-    void placeSkinned(const QRect &client);
-    void placeNative(const QRect &client);
-    void ask(const QRect &geometry, const QRect &client);
-    void rememberNativeFrame();
-    static QMargins &lastNativeFrame();
-    void onWindowStateChange(Qt::WindowStates oldState);
-    void restoreNormal();
+    QRect clientRect() const;
+    bool keepInside(QWidget *child);
+    // The frame's part of apply() and remove(), and of stepping aside.
+    void frameIn();
+    void frameOut();
+    void stepAside();
+    void stepIn();
     void setFrameless(bool frameless);
     void applyPalette();
     void restorePalette();
@@ -124,8 +132,13 @@ private:
 
     QWidget *const m_window;
     const std::shared_ptr<const SkinPicture> m_picture;
-    int m_scheme;
     bool m_applied = false;
+    // Applied, but the client shown alone while the window is full screen.
+    bool m_fullScreen = false;
+    // Applied, but stepped aside while the window closes or is hidden:
+    // what the program saves of its geometry is its client area's.
+    bool m_aside = false;
+    bool m_showing = false; // handing the window its show event
     bool m_active = false;
     std::optional<bool> m_reportedActive;
 
@@ -138,19 +151,8 @@ private:
     QList<ChildRecord> m_children;
     QList<PaletteRecord> m_palette;
     QPointer<QWidget> m_savedFocus;
-    // Placement state, kept across switches.
-    static constexpr int RestoreTries = 6;
-    static constexpr int RestoreStepMs = 120;
-    QMargins m_nativeFrame; // the window system's frame, last seen
-    QRect m_asked;          // the geometry the last switch asked for
-    QRect m_keptClient;     // the client rectangle that switch kept
-    QRect m_normalClient;   // the client rectangle to restore a maximised window to
-    bool m_restorePending = false;
-    int m_restoreTries = 0;
-    bool m_resized = false;
-    QSize m_sizeBefore, m_sizeAfter;
-    bool m_minChanged = false, m_maxChanged = false;
-    QSize m_minBefore, m_maxBefore, m_minAfter, m_maxAfter;
+    // Where the window is and what size it has through the switches.
+    WindowPlacement m_placement;
 
     QPointer<SkinCaption> m_caption;
     QPointer<SkinBorder> m_left, m_right, m_bottom;

@@ -126,8 +126,9 @@ public:
 
     int tallBandHeight() const { return m_tallCells.value(0).height(); }
     int shortBandHeight() const { return m_shortCells.value(0).height(); }
-    // Height a caption of `requested` pixels takes, and the cell rows it
-    // draws from.
+    // The height a caption asking for `requested` pixels gets: at least
+    // one row, at most the tall band's height (SkinTheme::captionSource()
+    // says which band rows it draws).
     int captionHeight(int requested) const;
     int borderLeft() const { return frameTile(Active, LeftEdge).width(); }
     int borderRight() const { return frameTile(Active, RightEdge).width(); }

@@ -1,5 +1,6 @@
 #include "SkinPainter.h"
 
+#include "SkinRegistry.h"
 #include "SkinTheme.h"
 
 #include <QCoreApplication>
@@ -17,23 +18,12 @@ namespace {
 // one-pixel caption column across a 1920-pixel bar is 1920 spans a row, a
 // 6-pixel border tile down a 1000-pixel side 170 blits. The same tile
 // repeated to a few hundred pixels paints the same pixels in a handful of
-// spans, or in one blit where it covers the target. Kept for the process
+// spans, or in one blit where it covers the target. Kept by SkinRegistry
 // and shared by every window; a piece's cacheKey is never reused, so an
 // entry cannot outlive what it was made of into a wrong picture.
 constexpr int LongTileLength = 512;      // device pixels
 constexpr qsizetype LongTileLimit = 256; // entries, far above what one picture needs
 constexpr int MaxLongTileBlits = 16;     // past that, one tiled fill is cheaper
-
-QHash<std::pair<qint64, int>, QPixmap> *longTiles()
-{
-    static QHash<std::pair<qint64, int>, QPixmap> *tiles = [] {
-        auto *hash = new QHash<std::pair<qint64, int>, QPixmap>;
-        // Pixmaps must go before the application object does.
-        qAddPostRoutine([] { longTiles()->clear(); });
-        return hash;
-    }();
-    return tiles;
-}
 
 int repeatedLength(int length)
 {
@@ -50,7 +40,7 @@ QPixmap longTile(const QPixmap &piece, const QSize &target)
     const bool alongY = target.height() > piece.height() && piece.height() < LongTileLength;
     if (!alongX && !alongY)
         return piece;
-    auto *tiles = longTiles();
+    auto *tiles = &SkinRegistry::instance().longTiles();
     const std::pair<qint64, int> key{piece.cacheKey(), int(alongX) | int(alongY) << 1};
     if (auto it = tiles->constFind(key); it != tiles->constEnd())
         return *it;

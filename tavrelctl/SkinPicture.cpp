@@ -1,10 +1,9 @@
 #include "SkinPicture.h"
 
+#include "SkinRegistry.h"
 #include "SkinScheme.h"
 
 #include <PictureStream.h>
-
-#include <QHash>
 
 namespace tavrelctl {
 
@@ -15,31 +14,15 @@ SkinPicture::SkinPicture(const QImage &image, const SkinLayout &layout)
 {
 }
 
-// The application hands every window the same picture, which thus stays
-// decoded for the life of the process. A process that loads many pictures (a
-// skin editor, the fuzzer) would keep each one for ever: once a few are
-// cached, those no instance uses any more are dropped.
-static void dropUnused(QHash<QByteArray, std::shared_ptr<const SkinPicture>> *cache)
-{
-    constexpr qsizetype KeptPictures = 4;
-    if (cache->size() < KeptPictures)
-        return;
-    for (auto it = cache->begin(); it != cache->end();) {
-        if (it.value().use_count() == 1)
-            it = cache->erase(it);
-        else
-            ++it;
-    }
-}
-
 Status SkinPicture::fromStored(const QByteArray &stored,
                                std::shared_ptr<const SkinPicture> *picture)
 {
     Q_ASSERT(picture);
-    // Single GUI thread: the cache needs no lock.
-    static QHash<QByteArray, std::shared_ptr<const SkinPicture>> cache;
-    if (auto it = cache.constFind(stored); it != cache.constEnd()) {
-        *picture = *it;
+    // The application hands every window the same picture, which thus
+    // stays decoded while the registry keeps it.
+    SkinRegistry &registry = SkinRegistry::instance();
+    if (std::shared_ptr<const SkinPicture> shared = registry.picture(stored)) {
+        *picture = std::move(shared);
         return Status::ok();
     }
     QByteArray file;
@@ -54,8 +37,7 @@ Status SkinPicture::fromStored(const QByteArray &stored,
     status = fromImage(image, &decoded);
     if (!status)
         return status;
-    dropUnused(&cache);
-    cache.insert(stored, decoded);
+    registry.keepPicture(stored, decoded);
     *picture = decoded;
     return Status::ok();
 }

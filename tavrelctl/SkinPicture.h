@@ -13,9 +13,9 @@ namespace tavrelctl {
 
 // A decoded skin picture with its layout and, built on first use, its pieces
 // in each colour scheme. Pictures are shared: every window whose stored
-// picture has the same bytes gets the same object, kept for the life of the
-// process while no more than a few distinct pictures were ever loaded, so a
-// second window costs no decoding and no theme building.
+// picture has the same bytes gets the same object, kept by SkinRegistry
+// while no more than a few distinct pictures were ever loaded, so a second
+// window costs no decoding and no theme building.
 class SkinPicture
 {
 public:

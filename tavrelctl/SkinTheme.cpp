@@ -6,14 +6,12 @@
 #include <cmath>
 
 #include "PixelArtScaler.h"
+#include "SkinRegistry.h"
 #include "SkinScheme.h"
 
 namespace tavrelctl {
 
 namespace {
-int s_buildCount = 0;
-int s_pieceBuildCount = 0;
-
 quint64 packRect(const QRect &r)
 {
     return (quint64(quint16(r.x())) << 48) | (quint64(quint16(r.y())) << 32) |
@@ -25,7 +23,7 @@ SkinTheme::SkinTheme(const QImage &picture, const SkinLayout &layout, int scheme
     : m_scheme(scheme), m_layout(layout),
       m_nearest(qEnvironmentVariable("TAVREL_SKIN_SCALER") == QLatin1String("nearest"))
 {
-    ++s_buildCount;
+    SkinRegistry::instance().countTheme();
     QImage recoloured = picture;
     QList<QRgb> table = SkinScheme::remapTable(picture.colorTable(), scheme);
     const QRect key = layout.swatchCell(SkinLayout::TransparentSwatch);
@@ -38,12 +36,12 @@ SkinTheme::SkinTheme(const QImage &picture, const SkinLayout &layout, int scheme
 
 int SkinTheme::buildCount()
 {
-    return s_buildCount;
+    return SkinRegistry::instance().themesBuilt();
 }
 
 int SkinTheme::pieceBuildCount()
 {
-    return s_pieceBuildCount;
+    return SkinRegistry::instance().piecesBuilt();
 }
 
 QColor SkinTheme::swatch(SkinLayout::Swatch swatch) const
@@ -138,7 +136,7 @@ QPixmap SkinTheme::devicePiece(const QRect &source, const QSize &deviceSize, qre
     auto it = m_pieces.constFind(key);
     if (it != m_pieces.constEnd())
         return *it;
-    ++s_pieceBuildCount;
+    SkinRegistry::instance().countPiece();
     QImage piece = m_image.copy(source);
     if (piece.size() != deviceSize && m_nearest) {
         piece = piece.scaled(deviceSize, Qt::IgnoreAspectRatio, Qt::FastTransformation);

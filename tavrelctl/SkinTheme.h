@@ -65,7 +65,7 @@ public:
     QPixmap greyPiece(const QRect &source, const QSize &deviceSize, qreal ratio = 0) const;
 
     // How many themes this process has built (each costs one palette pass
-    // and one conversion of the picture).
+    // and one conversion of the picture), as SkinRegistry counts them.
     static int buildCount();
     // How many scaled pieces this process has built.
     static int pieceBuildCount();

@@ -12,13 +12,13 @@ SkinWindowMenu::SkinWindowMenu(SkinFrame *frame, QWidget *parent) : QMenu(parent
 {
     setObjectName(QStringLiteral("tavrelskin_menu"));
     setAccessibleName(QStringLiteral("Window menu"));
-    const QString texts[ItemCount] = {QStringLiteral("&Restore"),  QStringLiteral("&Move"),
-                                      QStringLiteral("&Size"),     QStringLiteral("Mi&nimize"),
-                                      QStringLiteral("Ma&ximize"), QStringLiteral("&Close")};
+    const QString texts[] = {QStringLiteral("&Restore"), QStringLiteral("&Move"),
+                             QStringLiteral("&Size")};
     for (int i = 0; i < ItemCount; ++i) {
-        if (i == Close)
+        const CaptionButtonKind *kind = buttonOf(Item(i));
+        if (kind && kind->request == WindowRequest::Close)
             addSeparator();
-        m_actions[i] = addAction(texts[i]);
+        m_actions[i] = addAction(kind ? QString::fromLatin1(kind->menuText) : texts[i]);
         // After the menu has gone: closing may destroy the window and this
         // menu with it.
         connect(
@@ -35,6 +35,12 @@ SkinWindowMenu::SkinWindowMenu(SkinFrame *frame, QWidget *parent) : QMenu(parent
     connect(this, &QMenu::aboutToShow, this, &SkinWindowMenu::updateItems);
 }
 
+const CaptionButtonKind *SkinWindowMenu::buttonOf(Item item)
+{
+    return item >= FirstButtonItem && item < ItemCount ? &CaptionButtons[ItemCount - 1 - item]
+                                                       : nullptr;
+}
+
 void SkinWindowMenu::updateItems()
 {
     const QWidget *window = m_frame->window();
@@ -44,9 +50,18 @@ void SkinWindowMenu::updateItems()
     m_actions[Restore]->setEnabled(maximized || minimized);
     m_actions[Move]->setEnabled(!maximized && !minimized);
     m_actions[Size]->setEnabled(sizable && !maximized && !minimized);
-    m_actions[Minimize]->setEnabled(m_frame->hasMinimize() && !minimized);
-    m_actions[Maximize]->setEnabled(m_frame->hasMaximize() && sizable && !maximized);
-    m_actions[Close]->setEnabled(true);
+    for (int i = FirstButtonItem; i < ItemCount; ++i) {
+        const CaptionButtonKind &kind = *buttonOf(Item(i));
+        // An item offers what its button does, and only while that changes
+        // something: the maximise item of a maximised window is off (Restore
+        // stands for it), as is the minimise item of a minimised one.
+        bool enabled = m_frame->showsButton(kind) && (!kind.needsSizable || sizable);
+        if (kind.request == WindowRequest::ToggleMaximize)
+            enabled = enabled && !maximized;
+        else if (kind.request == WindowRequest::Minimize)
+            enabled = enabled && !minimized;
+        m_actions[i]->setEnabled(enabled);
+    }
 }
 
 void SkinWindowMenu::open(const QPoint &globalPos, const QRect &iconRect)
@@ -78,6 +93,10 @@ void SkinWindowMenu::mousePressEvent(QMouseEvent *event)
 void SkinWindowMenu::onTriggered(Item item)
 {
     QWidget *window = m_frame->window();
+    if (const CaptionButtonKind *kind = buttonOf(item)) {
+        perform(window, kind->request);
+        return;
+    }
     switch (item) {
     case Restore:
         if (window->isMinimized() && window->isMaximized())
@@ -91,17 +110,7 @@ void SkinWindowMenu::onTriggered(Item item)
     case Size:
         KeyboardMoveSize::start(window, KeyboardMoveSize::Size);
         break;
-    case Minimize:
-        window->showMinimized();
-        break;
-    case Maximize:
-        window->showMaximized();
-        break;
-    case Close:
-        // The same request as the close button: the window may refuse.
-        window->close();
-        break;
-    case ItemCount:
+    default:
         break;
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SkinCaptionButton.h"
+
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QPointer>
@@ -19,7 +21,19 @@ class SkinWindowMenu : public QMenu
 {
     Q_OBJECT
 public:
-    enum Item { Restore, Move, Size, Minimize, Maximize, Close, ItemCount };
+    // Restore, Move and Size, then one item per caption button, in the
+    // order the buttons have on the screen (CaptionButtons the other way
+    // round); the last few named for callers.
+    enum Item {
+        Restore,
+        Move,
+        Size,
+        FirstButtonItem,
+        ItemCount = FirstButtonItem + SkinCaptionButton::RoleCount,
+        Minimize = ItemCount - 1 - SkinCaptionButton::Minimize,
+        Maximize = ItemCount - 1 - SkinCaptionButton::Maximize,
+        Close = ItemCount - 1 - SkinCaptionButton::Close,
+    };
 
     SkinWindowMenu(SkinFrame *frame, QWidget *parent);
 
@@ -34,6 +48,8 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
+    // The caption button an item stands for; none for Restore, Move, Size.
+    static const CaptionButtonKind *buttonOf(Item item);
     void onTriggered(Item item);
 
     SkinFrame *const m_frame;

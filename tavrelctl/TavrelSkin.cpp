@@ -46,26 +46,8 @@ int himetricToPixels(qint32 himetric)
 
 TavrelSkin::TavrelSkin() = default;
 
-TavrelSkin::~TavrelSkin()
-{
-    instances().removeAll(this);
-    // The scheme outlives a window only while another one shows it.
-    if (instances().isEmpty())
-        sharedScheme() = SkinScheme::Initial;
-}
-
-QList<TavrelSkin *> &TavrelSkin::instances()
-{
-    // Single GUI thread: no lock.
-    static QList<TavrelSkin *> live;
-    return live;
-}
-
-int &TavrelSkin::sharedScheme()
-{
-    static int scheme = SkinScheme::Initial;
-    return scheme;
-}
+// The frame keeps the scheme shared while it lives (SkinRegistry).
+TavrelSkin::~TavrelSkin() = default;
 
 SkinFrame *TavrelSkin::frame() const
 {
@@ -111,8 +93,6 @@ Status TavrelSkin::load(QWidget *window, const host::PropertyBag &properties,
     m_events = events;
     m_designRect = QRect(0, 0, himetricToPixels(extent[0]), himetricToPixels(extent[1]));
     m_frame = std::make_unique<SkinFrame>(window, picture);
-    m_frame->setScheme(sharedScheme());
-    instances().append(this);
     QObject::connect(m_frame.get(), &SkinFrame::activationChanged, m_frame.get(),
                      [this](bool active) { raiseFocusChange(active); });
     return Status::ok();
@@ -222,11 +202,7 @@ Status TavrelSkin::colorScheme(InvokeKind kind, const QList<Variant> &args, Vari
                                    .arg(SkinScheme::First)
                                    .arg(SkinScheme::Last));
     }
-    sharedScheme() = scheme;
-    for (TavrelSkin *skin : std::as_const(instances())) {
-        if (skin->m_frame && skin->m_window)
-            skin->m_frame->setScheme(scheme);
-    }
+    m_frame->setScheme(scheme);
     return Status::ok();
 }
 

@@ -23,12 +23,19 @@ class SkinPicture;
 //   SkinScheme   the colour schemes as palette remapping rules
 //   SkinPicture  a decoded picture with its layout; shared per process by
 //                picture bytes; owns its SkinThemes
+//   SkinRegistry what the process keeps: the shared scheme, the decoded
+//                pictures, long tiles, the native frame last seen
 //   SkinTheme    one scheme's pieces, scaled once per device-pixel size
 //   SkinFrame    one window's skin: applies and removes it, owns the
-//                helper widgets below, restores geometry and colours
-//   SkinCaption, SkinCaptionButton, SkinBorder   the helper widgets
+//                helper widgets below, restores colours and focus
+//   WindowPlacement, FramePlacement   the window's place and size through
+//                each switch, and the arithmetic of it
+//   SkinCaption, SkinCaptionButton, SkinBorder   the helper widgets; the
+//                caption's buttons come from the CaptionButtons table
+//   SkinWindowMenu, KeyboardMoveSize   the window menu and its Move, Size
 //   SkinPainter  whole-device-pixel blitting of pieces
-//   FrameDrag, FrameRequests   moving and resizing through the platform
+//   FrameDrag    press, drag and release on the caption and borders
+//   FrameRequests   moving and resizing through the platform
 //
 // The instance is invisible at run time: it has no widget of its own, only
 // its design-time place at (0, 0) with the size of its stored extents.
@@ -59,9 +66,6 @@ private:
                              host::Variant *result);
     host::Status checkReady(const QString &member) const;
     void raiseFocusChange(bool active);
-    // Every instance alive in the process, for the shared colour scheme.
-    static QList<TavrelSkin *> &instances();
-    static int &sharedScheme();
 
     QPointer<QWidget> m_window;
     host::EventSink *m_events = nullptr;

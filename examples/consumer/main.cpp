@@ -1,8 +1,8 @@
 // A window of our own, skinned by the Tavrel skin component through the
 // component host: created by class name, driven by member id.
-#include <ComponentHost.h>
-#include <ComponentSite.h>
-#include <PictureStream.h>
+#include <tavrel/host/ComponentHost.h>
+#include <tavrel/host/ComponentSite.h>
+#include <tavrel/host/PictureStream.h>
 
 #include <QApplication>
 #include <QFile>

@@ -6,6 +6,7 @@
 #include <SkinControl.h>
 #include <TestSupport.h>
 
+#include <QCloseEvent>
 #include <QDialog>
 #include <QDir>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include <QSplashScreen>
 #include <QTest>
 #include <QVBoxLayout>
+#include <QWizard>
 
 #include <functional>
 #include <memory>
@@ -53,6 +55,60 @@ QImage captionOf(QWidget *window)
     return caption ? window->grab(caption->geometry()).toImage() : QImage();
 }
 
+// Lays out its one child itself, over its whole area, on every resize.
+class FillsItself : public QWidget
+{
+public:
+    FillsItself() : m_inner(withContents(new QWidget(this))) { resize(300, 200); }
+
+protected:
+    void resizeEvent(QResizeEvent *) override { m_inner->setGeometry(rect()); }
+
+private:
+    QWidget *const m_inner;
+};
+
+// Saves its geometry as it closes, as settings-keeping programs do, and
+// refuses to close if told to (a "save changes?" answered with Cancel).
+class SavesAsItCloses : public QMainWindow
+{
+public:
+    explicit SavesAsItCloses(bool refuse) : m_refuse(refuse)
+    {
+        setCentralWidget(withContents(new QWidget));
+    }
+    QByteArray saved;
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        saved = saveGeometry();
+        if (m_refuse)
+            event->ignore();
+    }
+
+private:
+    const bool m_refuse;
+};
+
+QRect clientOnScreen(const QWidget *window)
+{
+    return QRect(window->mapToGlobal(window->contentsRect().topLeft()),
+                 window->contentsRect().size());
+}
+
+bool childrenInside(const QWidget *window)
+{
+    for (const QWidget *child : window->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (child->isWindow() || !child->isVisible() ||
+            child->objectName().startsWith(QLatin1String("tavrelskin_")))
+            continue;
+        if (!window->contentsRect().contains(child->geometry()))
+            return false;
+    }
+    return true;
+}
+
 // Shows a second window from its own show handler, as some programs do.
 class ShowsAnother : public QWidget
 {
@@ -82,12 +138,14 @@ private slots:
     void windowsAsShown_data();
     void windowsAsShown();
     void keyboardStaysWithTheApplication();
+    void savedGeometry_data();
+    void savedGeometry();
     void shownAgainKeepsOneSkin();
     void windowShownFromAnotherShowHandler();
     void schemeFromTheEnvironment();
     void schemeNames_data();
     void schemeNames();
-    void componentFoldersBesidePluginFolders();
+    void componentFolderOfThePluginsKit();
 };
 
 void tst_AutoSkin::initTestCase()
@@ -121,6 +179,16 @@ void tst_AutoSkin::windowsAsShown_data()
         d->layout()->setSizeConstraint(QLayout::SetFixedSize);
         return d;
     }) << true;
+    QTest::newRow("wizard") << Builder([] {
+        auto *w = new QWizard;
+        w->setWizardStyle(QWizard::ClassicStyle);
+        auto *page = new QWizardPage;
+        withContents(page);
+        w->addPage(page);
+        return static_cast<QWidget *>(w);
+    }) << true;
+    QTest::newRow("window that lays out its child itself")
+        << Builder([] { return static_cast<QWidget *>(new FillsItself); }) << true;
     QTest::newRow("tool window") << Builder([] {
         return withContents(new QWidget(nullptr, Qt::Tool));
     }) << false;
@@ -172,9 +240,70 @@ void tst_AutoSkin::windowsAsShown()
         QCOMPARE(window->contentsRect().size(), plain->contentsRect().size());
         QVERIFY(window->size().width() > plain->size().width());
         QVERIFY(window->size().height() > plain->size().height());
+        // Nothing of the window's own under the skin's frame, also once
+        // the window has laid its children out again.
+        QVERIFY(childrenInside(window.get()));
+        window->resize(window->size() + QSize(40, 30));
+        QVERIFY(childrenInside(window.get()));
     } else {
         QCOMPARE(window->size(), plain->size());
     }
+}
+
+void tst_AutoSkin::savedGeometry_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("saved as the window closes") << QStringLiteral("close");
+    QTest::newRow("saved once the window is hidden") << QStringLiteral("hide");
+    QTest::newRow("saved by a window that refuses to close") << QStringLiteral("refuse");
+}
+
+void tst_AutoSkin::savedGeometry()
+{
+    // What a program saves of its skinned window is its client area: it
+    // restores to the same window without the skin and, skinned again, to
+    // the same client area.
+    QFETCH(QString, how);
+    testing::EnsureTopLevelsDeleted noneLeft;
+    const QRect client(200, 150, 400, 300);
+    auto window = std::make_unique<SavesAsItCloses>(how == QLatin1String("refuse"));
+    window->setGeometry(client);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(isSkinned(window.get()));
+    QCOMPARE(clientOnScreen(window.get()), client);
+    const QRect skinnedGeometry = window->geometry();
+    QVERIFY(skinnedGeometry != client);
+    QByteArray saved;
+    if (how == QLatin1String("hide")) {
+        window->hide();
+        saved = window->saveGeometry();
+    } else {
+        window->close();
+        saved = window->saved;
+    }
+    if (how == QLatin1String("refuse")) {
+        // It stays open, and skinned as before.
+        QVERIFY(window->isVisible());
+        QTRY_COMPARE(window->geometry(), skinnedGeometry);
+        QVERIFY(window->findChild<QWidget *>(QStringLiteral("tavrelskin_caption"))->isVisible());
+        QCOMPARE(clientOnScreen(window.get()), client);
+    }
+    window.reset();
+
+    QMainWindow plain;
+    plain.setProperty(autoskin::AutoSkinner::optOutProperty(), true);
+    QVERIFY(plain.restoreGeometry(saved));
+    plain.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&plain));
+    QCOMPARE(plain.geometry(), client);
+
+    QMainWindow again;
+    QVERIFY(again.restoreGeometry(saved));
+    again.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&again));
+    QVERIFY(isSkinned(&again));
+    QCOMPARE(clientOnScreen(&again), client);
 }
 
 void tst_AutoSkin::keyboardStaysWithTheApplication()
@@ -266,6 +395,11 @@ void tst_AutoSkin::schemeNames_data()
     QTest::newRow("number out of range") << QStringLiteral("4") << false << 0;
     QTest::newRow("zero") << QStringLiteral("0") << false << 0;
     QTest::newRow("unknown name") << QStringLiteral("purple") << false << 0;
+    // Separators go between words only.
+    QTest::newRow("negative number") << QStringLiteral("-1") << false << 0;
+    QTest::newRow("number in dashes") << QStringLiteral("--2--") << false << 0;
+    QTest::newRow("name in dashes") << QStringLiteral("-green-") << false << 0;
+    QTest::newRow("two separators") << QStringLiteral("dark__blue") << false << 0;
 }
 
 void tst_AutoSkin::schemeNames()
@@ -284,14 +418,16 @@ void tst_AutoSkin::schemeNames()
     }
 }
 
-void tst_AutoSkin::componentFoldersBesidePluginFolders()
+void tst_AutoSkin::componentFolderOfThePluginsKit()
 {
-    const QString list = QStringLiteral("/opt/kit/lib/tavrelsample/plugins") +
-                         QDir::listSeparator() + QStringLiteral("/x/plugins/");
-    QCOMPARE(autoskin::AutoSkinner::componentPathsFor(list),
-             QStringList({QStringLiteral("/opt/kit/lib/tavrelsample/components"),
-                          QStringLiteral("/x/components")}));
-    QVERIFY(autoskin::AutoSkinner::componentPathsFor(QString()).isEmpty());
+    QCOMPARE(autoskin::AutoSkinner::kitComponentPath(
+                 QStringLiteral("/opt/kit/lib/tavrelsample/plugins/generic/libtavrelautoskin.so")),
+             QStringLiteral("/opt/kit/lib/tavrelsample/components"));
+    // A relative name would be found from the current folder: no kit.
+    QVERIFY(autoskin::AutoSkinner::kitComponentPath(
+                QStringLiteral("plugins/generic/libtavrelautoskin.so"))
+                .isEmpty());
+    QVERIFY(autoskin::AutoSkinner::kitComponentPath(QString()).isEmpty());
 }
 
 QTEST_MAIN(tst_AutoSkin)

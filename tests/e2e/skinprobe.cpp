@@ -1,6 +1,7 @@
 // A sizable skinned window for the real-window tests, skinned through the
 // real component and driven from its standard input, one command a line:
-// apply, remove, maximize, restore. It exists because the application's
+// apply, remove, maximize, restore, fullscreen, and flags (a window flag
+// changed on the shown window, shown again as a program must). It exists because the application's
 // own switch sits on fixed-size windows, which cannot be maximised.
 #include <ComponentHost.h>
 #include <SkinControl.h>
@@ -46,6 +47,7 @@ int main(int argc, char **argv)
     }
     window.show();
 
+    bool onTop = false;
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, [&] {
         char buffer[256];
@@ -65,7 +67,15 @@ int main(int argc, char **argv)
                 window.showMaximized();
             else if (command == "restore")
                 window.showNormal();
-            else if (!command.isEmpty())
+            else if (command == "fullscreen")
+                window.showFullScreen();
+            else if (command == "flags") {
+                // Flags of the program's own that know nothing of the skin's;
+                // setWindowFlags() hides the window, the program shows it again.
+                onTop = !onTop;
+                window.setWindowFlags(onTop ? Qt::Window | Qt::WindowStaysOnTopHint : Qt::Window);
+                window.show();
+            } else if (!command.isEmpty())
                 std::fprintf(stderr, "skinprobe: unknown command '%s'\n", command.constData());
         }
     });

@@ -630,7 +630,7 @@ void tst_EndToEnd::frameUnderWindowManagers_data()
     // start and after each switch, then the other checks.
     qInfo("| window manager | scale | start | off | on | off | on | 4 fast switches | top edge | "
           "instant click | fast double-click | caption drag | corner drag | "
-          "maximised switch, restore |");
+          "maximised switch, restore | full screen, back | flags set after show |");
     for (const QString &name : e2e::XSession::windowManagers()) {
         for (int scale : {1, 2})
             QTest::newRow(qPrintable(QStringLiteral("%1 x%2").arg(name).arg(scale)))
@@ -659,13 +659,15 @@ void tst_EndToEnd::frameUnderWindowManagers()
     QString instantClick = QStringLiteral("-"), doubleClick = QStringLiteral("-");
     QString captionDrag = QStringLiteral("-"), edgeDrag = QStringLiteral("-");
     QString maximizedSwitch = QStringLiteral("-");
+    QString fullScreen = QStringLiteral("-"), flagsAfterShow = QStringLiteral("-");
     const auto line = qScopeGuard([&] {
         while (places.size() < 5)
             places << QStringLiteral("-");
-        qInfo("| %s | x%d | %s | %s | %s | %s | %s | %s | %s | %s |", qPrintable(windowManager),
-              scale, qPrintable(places.join(QStringLiteral(" | "))), qPrintable(fastToggles),
-              qPrintable(topEdge), qPrintable(instantClick), qPrintable(doubleClick),
-              qPrintable(captionDrag), qPrintable(edgeDrag), qPrintable(maximizedSwitch));
+        qInfo("| %s | x%d | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |",
+              qPrintable(windowManager), scale, qPrintable(places.join(QStringLiteral(" | "))),
+              qPrintable(fastToggles), qPrintable(topEdge), qPrintable(instantClick),
+              qPrintable(doubleClick), qPrintable(captionDrag), qPrintable(edgeDrag),
+              qPrintable(maximizedSwitch), qPrintable(fullScreen), qPrintable(flagsAfterShow));
     });
 
     QVERIFY(startApplication(testing::applicationPath(), scale));
@@ -955,6 +957,87 @@ void tst_EndToEnd::frameUnderWindowManagers()
     maximizedSwitch = maximizedSteps.join(QStringLiteral(", "));
     QVERIFY2(back, qPrintable(lastSeen));
     QCOMPARE(*back, probeStart);
+
+    // Full screen: the client alone from the screen's corner, nothing of the
+    // skin in the bands its caption and borders would take (the list box
+    // lies 20 px inside the client area); back, the client area where it was.
+    const QPoint listInClient = probeList.topLeft() - QPoint(6, 25) * scale;
+    const auto probeFullScreen = [&] {
+        return x().windowStates(probeWindow).contains(QLatin1String("_NET_WM_STATE_FULLSCREEN"));
+    };
+    probe.write("fullscreen\n");
+    QVERIFY2(QTest::qWaitFor(probeFullScreen, InputTimeout), "the probe goes full screen");
+    std::optional<QPoint> fullAt, lastFullAt;
+    double plainEdges = 0;
+    const bool filled = QTest::qWaitFor(
+        [&] {
+            const QImage full = x().screenshot();
+            const QRect screen = full.rect();
+            fullAt = probeMark.find(full, listInClient, 64 * scale);
+            const bool settledNow =
+                fullAt && fullAt == lastFullAt && x().geometry(probeWindow) == screen;
+            lastFullAt = fullAt;
+            // The ground inside the client area, far from every control.
+            const QRgb ground = full.pixel(screen.center());
+            const int band = 6 * scale, top = 20 * scale;
+            const QRect bands[] = {QRect(0, 0, screen.width(), top),
+                                   QRect(0, 0, band, screen.height()),
+                                   QRect(screen.width() - band, 0, band, screen.height()),
+                                   QRect(0, screen.height() - band, screen.width(), band)};
+            plainEdges = 1;
+            for (const QRect &r : bands)
+                plainEdges = qMin(plainEdges, testing::shareOf(full, r, ground, 0));
+            if (!settledNow || plainEdges < 1)
+                QTest::qWait(150);
+            return settledNow && plainEdges == 1;
+        },
+        WindowTimeout);
+    fullScreen = QStringLiteral("client %1, edges %2% ground")
+                     .arg(fullAt ? describe(*fullAt - listInClient) : QStringLiteral("lost"))
+                     .arg(plainEdges * 100, 0, 'f', 1);
+    QVERIFY2(filled, qPrintable(fullScreen));
+    QCOMPARE(*fullAt, listInClient);
+    probe.write("restore\n");
+    QVERIFY(QTest::qWaitFor([&] { return !probeFullScreen(); }, InputTimeout));
+    back = settledMark(probeMark, probeWindow, probeStart, true);
+    fullScreen += QStringLiteral(", back %1")
+                      .arg(back ? describe(*back - probeStart) : QStringLiteral("lost"));
+    QVERIFY2(back, qPrintable(lastSeen));
+    QCOMPARE(*back, probeStart);
+
+    // Flags the program sets on the shown window: Qt maps it again as a new
+    // X window; it has no frame of the window manager's, the skin's caption
+    // is drawn, and the client area stays.
+    const QRect captionBand(QPoint(40, 4) * scale, QSize(200, 16) * scale);
+    const auto groundShare = [&](XWindow window) {
+        const QImage now = x().screenshot();
+        const QRect g = x().geometry(window);
+        return testing::shareOf(now, captionBand.translated(g.topLeft()),
+                                now.pixel(g.topLeft() + QPoint(200, 150) * scale), 0);
+    };
+    const double captionBefore = groundShare(probeWindow);
+    probe.write("flags\n");
+    XWindow reshown = 0;
+    QVERIFY2(QTest::qWaitFor(
+                 [&] {
+                     const QList<XWindow> shown =
+                         x().visibleWindows(QStringLiteral("Tavrel Probe"));
+                     reshown =
+                         shown.size() == 1 && shown.first() != probeWindow ? shown.first() : 0;
+                     return reshown != 0;
+                 },
+                 WindowTimeout),
+             "the probe is shown again as a new window");
+    back = settledMark(probeMark, reshown, probeStart, true);
+    const double captionAfter = groundShare(reshown);
+    flagsAfterShow = QStringLiteral("frame top %1, caption ground %2% (was %3%), moved %4")
+                         .arg(frameTopOf(reshown))
+                         .arg(captionAfter * 100, 0, 'f', 0)
+                         .arg(captionBefore * 100, 0, 'f', 0)
+                         .arg(back ? describe(*back - probeStart) : QStringLiteral("lost"));
+    QVERIFY2(back, qPrintable(lastSeen));
+    QCOMPARE(*back, probeStart);
+    QVERIFY2(captionAfter < 0.5, qPrintable(flagsAfterShow));
 }
 
 void tst_EndToEnd::accessibleTreeDrivesTheWindows()

@@ -17,11 +17,13 @@
 #include <QLabel>
 #include <QLibrary>
 #include <QLibraryInfo>
+#include <QMap>
 #include <QPixmap>
 #include <QPluginLoader>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -40,6 +42,8 @@ const QString LibDir = QStringLiteral(TAVREL_INSTALL_LIBDIR);
 const QString HostLibrary = LibDir + QStringLiteral("/libtavrelhost.so.1");
 const QString PluginPath = QStringLiteral("lib/tavrelsample/plugins/generic/libtavrelautoskin.so");
 const QString LauncherPath = QStringLiteral("bin/tavrel-skin-run");
+const QString ManPages[] = {QStringLiteral("share/man/man1/tavrelsample.1.gz"),
+                            QStringLiteral("share/man/man1/tavrel-skin-run.1.gz")};
 const QString PackageDir = QStringLiteral("/usr");
 
 constexpr int WindowTimeout = 20000;
@@ -204,6 +208,119 @@ QList<XWindow> windowsTitled(const e2e::XSession &x, const QString &title)
     return windows;
 }
 
+// A window of programprobe as the probe itself and the X server see it.
+struct ProbeWindow
+{
+    QRect geometry; // Qt's, in global coordinates
+    QRect client;   // its contents rectangle, global
+    QRect onScreen; // the X window's
+    QMargins frame; // the window manager's frame around it
+    QList<QRect> buttons;
+};
+using ProbeReport = QHash<QString, ProbeWindow>; // by object name: "main", "dialog"
+
+QString rectText(const QRect &r)
+{
+    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+// One run of programprobe `args`, through `launcher` (skinned) or alone
+// (plain), until its windows titled `titles` are on the screen and Qt
+// places them where the X server has them; then their report, and the
+// probe closed window by window (the geometry probe saves as it closes).
+QString runProbe(const e2e::XSession &x, const QString &launcher, const QStringList &args,
+                 const QStringList &titles, ProbeReport *report)
+{
+    QProcess probe;
+    x.prepare(&probe);
+    const QString program = QStringLiteral(TAVREL_PROGRAMPROBE);
+    if (launcher.isEmpty())
+        probe.start(program, args);
+    else
+        probe.start(launcher, QStringList{program} + args);
+    if (!probe.waitForStarted(5000))
+        return QStringLiteral("programprobe does not start");
+    const auto stop = qScopeGuard([&probe] {
+        if (probe.state() != QProcess::NotRunning) {
+            probe.kill();
+            probe.waitForFinished(5000);
+        }
+    });
+    QHash<QString, XWindow> ids;
+    const bool mapped = QTest::qWaitFor(
+        [&] {
+            for (const QString &title : titles) {
+                const QList<XWindow> found = x.visibleWindows(title);
+                if (found.size() == 1)
+                    ids.insert(title, found.first());
+            }
+            return ids.size() == titles.size() || probe.state() == QProcess::NotRunning;
+        },
+        WindowTimeout);
+    if (!mapped || ids.size() != titles.size())
+        return QStringLiteral("the probe's windows %1 are not shown: %2")
+            .arg(titles.join(QStringLiteral(", ")),
+                 QString::fromLocal8Bit(probe.readAllStandardError()));
+
+    const auto where = [&](ProbeReport *r) {
+        r->clear();
+        probe.write("where\n");
+        QByteArray text;
+        while (!text.contains("end\n") && probe.waitForReadyRead(InputTimeout))
+            text += probe.readAllStandardOutput();
+        for (const QByteArray &line : text.split('\n')) {
+            const QList<QByteArray> f = line.split(' ');
+            if (f.size() != 6)
+                continue;
+            const QRect rect(f[2].toInt(), f[3].toInt(), f[4].toInt(), f[5].toInt());
+            if (f[0] == "geometry")
+                (*r)[QString::fromLatin1(f[1])].geometry = rect;
+            else if (f[0] == "client")
+                (*r)[QString::fromLatin1(f[1])].client = rect;
+            else if (f[0] == "button")
+                (*r)[QStringLiteral("main")].buttons << rect;
+        }
+        return text.contains("end\n");
+    };
+    // Settled: Qt has each window where the X server has it, twice running.
+    const QStringList names = titles.size() > 1
+                                  ? QStringList{QStringLiteral("main"), QStringLiteral("dialog")}
+                                  : QStringList{QStringLiteral("main")};
+    ProbeReport last;
+    const bool settled = QTest::qWaitFor(
+        [&] {
+            ProbeReport now;
+            if (!where(&now))
+                return false;
+            for (int i = 0; i < names.size(); ++i) {
+                ProbeWindow &w = now[names[i]];
+                w.onScreen = x.geometry(ids.value(titles[i]));
+                x.frameExtents(ids.value(titles[i]), &w.frame);
+                if (w.onScreen.isNull() || w.onScreen != w.geometry)
+                    return false;
+            }
+            const bool same = !last.isEmpty() && last.value(QStringLiteral("main")).onScreen ==
+                                                     now.value(QStringLiteral("main")).onScreen;
+            last = now;
+            QTest::qWait(200);
+            return same;
+        },
+        WindowTimeout);
+    *report = last;
+    if (!settled)
+        return QStringLiteral("Qt and the X server do not agree where the windows are: Qt %1, X %2")
+            .arg(rectText(last.value(QStringLiteral("main")).geometry),
+                 rectText(last.value(QStringLiteral("main")).onScreen));
+    for (int i = 0; i < 3 && probe.state() != QProcess::NotRunning; ++i) {
+        probe.write("close\n");
+        probe.waitForFinished(2000);
+    }
+    if (probe.state() != QProcess::NotRunning || probe.exitCode() != 0)
+        return QStringLiteral("programprobe does not close cleanly: %1")
+            .arg(QString::fromLocal8Bit(probe.readAllStandardError()));
+    return QString();
+}
+
 } // namespace
 
 class tst_Install : public QObject
@@ -219,6 +336,7 @@ private slots:
     void binariesNeedNothingFromTheBuildTree_data();
     void binariesNeedNothingFromTheBuildTree();
     void hostLibraryHasAVersionedName();
+    void hostLibraryExportsItsInterfaceOnly();
     void pkgConfigLeadsIntoThePrefix();
     void exampleBuildsAgainstTheKitAndIsSkinned();
     void launcherSaysWhatIsWrong_data();
@@ -227,6 +345,8 @@ private slots:
     void installedProgramRunsFromAnyFolder_data();
     void installedProgramRunsFromAnyFolder();
     void skinRunSkinsAnUnmodifiedProgram();
+    void skinRunKeepsWhatProgramsAsk_data();
+    void skinRunKeepsWhatProgramsAsk();
 
 private:
     QString installed(const QString &relative) const { return m_prefix.filePath(relative); }
@@ -266,6 +386,10 @@ void tst_Install::installedFiles_data()
     QTest::newRow("host header") << QStringLiteral("include/tavrel/host/ComponentSite.h") << false;
     QTest::newRow("picture stream header")
         << QStringLiteral("include/tavrel/host/PictureStream.h") << false;
+    QTest::newRow("export macro header")
+        << QStringLiteral("include/tavrel/host/HostExport.h") << false;
+    QTest::newRow("program's manual page") << ManPages[0] << false;
+    QTest::newRow("launcher's manual page") << ManPages[1] << false;
     QTest::newRow("CMake package")
         << LibDir + QStringLiteral("/cmake/TavrelSkin/TavrelSkinConfig.cmake") << false;
     QTest::newRow("pkg-config file")
@@ -373,6 +497,54 @@ void tst_Install::hostLibraryHasAVersionedName()
     }
 }
 
+void tst_Install::hostLibraryExportsItsInterfaceOnly()
+{
+#ifdef TAVREL_SANITIZED
+    QSKIP("the sanitizer adds symbols of its own");
+#endif
+    // What the library exports, against the symbols file of its package:
+    // nothing private, nothing missing. A change of the interface changes
+    // kit/deb/libtavrelhost1.symbols with it.
+    int exitCode = 0;
+    const QString listing = runTool(QStringLiteral("nm"),
+                                    {QStringLiteral("-DC"), QStringLiteral("--defined-only"),
+                                     installed(HostLibrary)},
+                                    &exitCode);
+    QVERIFY2(exitCode == 0, qPrintable(listing));
+    QSet<QString> exported;
+    for (const QString &line : listing.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        // "0000000000012345 T host::Variant::fromI4(int)"
+        const QString name = line.section(QLatin1Char(' '), 2);
+        if (name != QLatin1String("__bss_start") && name != QLatin1String("_edata") &&
+            name != QLatin1String("_end"))
+            exported << name;
+    }
+    QFile file(QStringLiteral(TAVREL_SOURCE_DIR "/kit/deb/libtavrelhost1.symbols"));
+    QVERIFY2(file.open(QIODevice::ReadOnly | QIODevice::Text), qPrintable(file.fileName()));
+    static const QRegularExpression entry(QStringLiteral("^ \\(c\\+\\+\\)\"(.*)@Base\" \\S+$"));
+    QSet<QString> listed;
+    for (const QByteArray &raw : file.readAll().split('\n')) {
+        const QString line = QString::fromUtf8(raw);
+        if (const QRegularExpressionMatch m = entry.match(line); m.hasMatch())
+            listed << m.captured(1);
+    }
+    QVERIFY(!listed.isEmpty());
+    QStringList unlisted = (exported - listed).values(), missing = (listed - exported).values();
+    unlisted.sort();
+    missing.sort();
+    QVERIFY2(unlisted.isEmpty(), qPrintable(QStringLiteral("exported, not in the symbols file:\n") +
+                                            unlisted.join(QLatin1Char('\n'))));
+    QVERIFY2(missing.isEmpty(), qPrintable(QStringLiteral("in the symbols file, not exported:\n") +
+                                           missing.join(QLatin1Char('\n'))));
+    // Nothing of the tree's own parts that the headers do not ship.
+    for (const QString &name : std::as_const(exported)) {
+        QVERIFY2(!name.contains(QLatin1String("findFactory")) &&
+                     !name.contains(QLatin1String("loadFactory")) &&
+                     !name.contains(QLatin1String("decodeIcon")) && name.contains(QLatin1String("host::")),
+                 qPrintable(name));
+    }
+}
+
 void tst_Install::pkgConfigLeadsIntoThePrefix()
 {
     const QString pkgConfig = QStandardPaths::findExecutable(QStringLiteral("pkg-config"));
@@ -398,9 +570,29 @@ void tst_Install::pkgConfigLeadsIntoThePrefix()
                 ours << dir;
         }
     }
-    QVERIFY2(ours.contains(QDir(installed(QStringLiteral("include/tavrel/host"))).canonicalPath()),
+    QVERIFY2(ours.contains(QDir(installed(QStringLiteral("include"))).canonicalPath()),
              qPrintable(flags));
     QVERIFY2(ours.contains(QDir(installed(LibDir)).canonicalPath()), qPrintable(flags));
+    // Plain folders, so that pkg-config can tell the system's own from ours.
+    QVERIFY2(!flags.contains(QLatin1String("/../")) && !flags.contains(QLatin1String("/./")),
+             qPrintable(flags));
+    // A client includes the headers by the kit's folder.
+    QProcess compile;
+    compile.setWorkingDirectory(m_prefix.path());
+    compile.setProcessChannelMode(QProcess::MergedChannels);
+    QStringList args{QStringLiteral("-std=c++17"), QStringLiteral("-fsyntax-only"),
+                     QStringLiteral("-fPIC"), QStringLiteral("-x"), QStringLiteral("c++"),
+                     QStringLiteral("-")};
+    args = flags.split(QLatin1Char(' '), Qt::SkipEmptyParts).filter(QRegularExpression(QStringLiteral("^-[ID]"))) + args;
+    compile.start(QStringLiteral("c++"), args);
+    QVERIFY(compile.waitForStarted(5000));
+    compile.write("#include <tavrel/host/ComponentHost.h>\n"
+                  "#include <tavrel/host/ComponentSite.h>\n"
+                  "#include <tavrel/host/PictureStream.h>\n"
+                  "int main() { return host::ComponentHost::instance().searchPaths().size(); }\n");
+    compile.closeWriteChannel();
+    QVERIFY(compile.waitForFinished(60000));
+    QVERIFY2(compile.exitCode() == 0, qPrintable(QString::fromLocal8Bit(compile.readAll())));
     const QString components =
         runTool(pkgConfig,
                 {QStringLiteral("--variable=componentdir"), QStringLiteral("tavrelskin")},
@@ -470,19 +662,30 @@ void tst_Install::launcherSaysWhatIsWrong_data()
     QTest::addColumn<QString>("scheme");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("message");
+    const QString schemeRefused = QStringLiteral("' is not a colour scheme: give 1, 2 or 3");
+    const QStringList program{QStringLiteral("/bin/echo"), QStringLiteral("started")};
     QTest::newRow("no program") << QStringList() << QString() << 2
-                                << QStringLiteral("usage: tavrel-skin-run PROGRAM");
+                                << QStringLiteral("usage: tavrel-skin-run [--] PROGRAM");
+    QTest::newRow("--help") << QStringList{QStringLiteral("--help")} << QString() << 0
+                            << QStringLiteral("usage: tavrel-skin-run [--] PROGRAM");
+    QTest::newRow("unknown option") << QStringList{QStringLiteral("--verbose")} << QString() << 2
+                                    << QStringLiteral("unknown option '--verbose'");
+    QTest::newRow("-- before the program")
+        << QStringList{QStringLiteral("--")} + program << QString() << 0 << QStringLiteral("started");
+    QTest::newRow("program with its arguments") << program << QStringLiteral(" Dark-Blue ") << 0
+                                                << QStringLiteral("started");
     QTest::newRow("no such program") << QStringList{QStringLiteral("/nonexistent/program")}
                                      << QString() << 127 << QStringLiteral("/nonexistent/program");
-#ifndef TAVREL_SANITIZED
-    // The program runs, with its own frames, and the plugin says why.
-    const QString consumer = m_example.filePath(QStringLiteral("build/consumer"));
+    // Refused before the program starts.
     QTest::newRow("unknown colour scheme")
-        << QStringList{consumer, QStringLiteral("--grab"),
-                       m_example.filePath(QStringLiteral("unused.png"))}
-        << QStringLiteral("purple") << 0
-        << QStringLiteral("TAVREL_SKIN_SCHEME: 'purple' is not a colour scheme");
-#endif
+        << program << QStringLiteral("purple") << 2
+        << QStringLiteral("TAVREL_SKIN_SCHEME: 'purple") + schemeRefused;
+    QTest::newRow("negative scheme") << program << QStringLiteral("-1") << 2
+                                     << QStringLiteral("'-1") + schemeRefused;
+    QTest::newRow("scheme in dashes") << program << QStringLiteral("--2--") << 2
+                                      << QStringLiteral("'--2--") + schemeRefused;
+    QTest::newRow("scheme out of range") << program << QStringLiteral("4") << 2
+                                         << QStringLiteral("'4") + schemeRefused;
 }
 
 void tst_Install::launcherSaysWhatIsWrong()
@@ -491,15 +694,22 @@ void tst_Install::launcherSaysWhatIsWrong()
     QFETCH(QString, scheme);
     QFETCH(int, exitCode);
     QFETCH(QString, message);
-    if (!args.isEmpty() && args.first().startsWith(m_example.path()))
-        QVERIFY2(QFileInfo::exists(args.first()), "the example was not built");
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("TAVREL_SKIN_SCHEME"), scheme);
-    int rc = 0;
-    const QString out = runTool(installed(LauncherPath), args, &rc, m_prefix.path(), env, 30000);
-    QCOMPARE(rc, exitCode);
-    QVERIFY2(out.contains(message), qPrintable(out));
+    QProcess p;
+    p.setWorkingDirectory(m_prefix.path());
+    p.setProcessEnvironment(env);
+    p.start(installed(LauncherPath), args);
+    QVERIFY(p.waitForFinished(30000));
+    const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(p.exitCode() == exitCode, qPrintable(out + err));
+    // What was asked for goes to standard output, a refusal to standard error.
+    QVERIFY2((exitCode == 0 ? out : err).contains(message), qPrintable(out + err));
+    if (exitCode == 0)
+        QVERIFY2(err.isEmpty(), qPrintable(err));
 }
 
 void tst_Install::debianPackages()
@@ -507,7 +717,7 @@ void tst_Install::debianPackages()
 #ifdef TAVREL_SANITIZED
     QSKIP("packages are built and checked by the plain build's tests");
 #endif
-    for (const char *tool : {"cpack", "dpkg-deb", "dpkg-shlibdeps"}) {
+    for (const char *tool : {"cpack", "dpkg-deb", "dpkg-shlibdeps", "lintian"}) {
         QVERIFY2(!QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty() ||
                      (qstrcmp(tool, "cpack") == 0 &&
                       QFileInfo::exists(QStringLiteral(TAVREL_CPACK_COMMAND))),
@@ -523,14 +733,17 @@ void tst_Install::debianPackages()
         QStringLiteral(TAVREL_BINARY_DIR), QProcessEnvironment::systemEnvironment());
     QVERIFY2(exitCode == 0, qPrintable(log));
     const QStringList debs = QDir(out.path()).entryList({QStringLiteral("*.deb")}, QDir::Files);
-    QCOMPARE(debs.size(), 2);
-    const QString devDeb = out.filePath(debs.filter(QStringLiteral("-dev_")).value(0));
-    QString runtimeDeb;
-    for (const QString &deb : debs) {
-        if (!deb.contains(QLatin1String("-dev_")))
-            runtimeDeb = out.filePath(deb);
-    }
-    QVERIFY2(QFileInfo::exists(devDeb) && !runtimeDeb.isEmpty(), qPrintable(debs.join(u' ')));
+    QCOMPARE(debs.size(), 3);
+    const auto debOf = [&](const QString &package) {
+        const QStringList found = debs.filter(QRegularExpression(
+            QStringLiteral("^%1_").arg(QRegularExpression::escape(package))));
+        return found.size() == 1 ? out.filePath(found.first()) : QString();
+    };
+    const QString runtimeDeb = debOf(QStringLiteral("tavrelsample"));
+    const QString libraryDeb = debOf(QStringLiteral("libtavrelhost1"));
+    const QString devDeb = debOf(QStringLiteral("tavrelsample-dev"));
+    QVERIFY2(!runtimeDeb.isEmpty() && !libraryDeb.isEmpty() && !devDeb.isEmpty(),
+             qPrintable(debs.join(u' ')));
 
     const auto field = [&](const QString &deb, const char *name) {
         int rc = 0;
@@ -553,46 +766,101 @@ void tst_Install::debianPackages()
         }
         return files;
     };
+    const auto controlFile = [&](const QString &deb, const char *name, bool *present) {
+        int rc = 0;
+        const QString text =
+            runTool(QStringLiteral("dpkg-deb"), {QStringLiteral("-I"), deb, QLatin1String(name)}, &rc);
+        *present = rc == 0;
+        return text;
+    };
     const QString version = QStringLiteral(TAVREL_PACKAGE_VERSION);
     QCOMPARE(field(runtimeDeb, "Package"), QStringLiteral("tavrelsample"));
+    QCOMPARE(field(libraryDeb, "Package"), QStringLiteral("libtavrelhost1"));
     QCOMPARE(field(devDeb, "Package"), QStringLiteral("tavrelsample-dev"));
     QCOMPARE(field(runtimeDeb, "Version"), version);
     // dpkg-shlibdeps found what the binaries link to.
     const QString runtimeDepends = field(runtimeDeb, "Depends");
-    for (const char *dependency : {"libc6", "libqt6core6", "libqt6gui6", "libqt6widgets6"})
+    for (const char *dependency :
+         {"libc6", "libqt6core6", "libqt6gui6", "libqt6widgets6", "libtavrelhost1"})
         QVERIFY2(runtimeDepends.contains(QLatin1String(dependency) + QLatin1Char(' ')),
                  qPrintable(runtimeDepends));
+    for (const char *dependency : {"libc6", "libqt6core6"})
+        QVERIFY2(field(libraryDeb, "Depends").contains(QLatin1String(dependency)),
+                 qPrintable(field(libraryDeb, "Depends")));
     const QString devDepends = field(devDeb, "Depends");
-    QVERIFY2(devDepends.contains(QStringLiteral("tavrelsample (= %1)").arg(version)),
+    QVERIFY2(devDepends.contains(QStringLiteral("libtavrelhost1 (= %1)").arg(version)),
              qPrintable(devDepends));
     QVERIFY2(devDepends.contains(QLatin1String("qt6-base-dev")), qPrintable(devDepends));
 
-    const QStringList runtimeFiles = contents(runtimeDeb);
-    const QStringList devFiles = contents(devDeb);
-    const QString usr = PackageDir.mid(1) + QLatin1Char('/');
-    for (const QString &file :
-         {ProgramPath, HostLibrary, ComponentDir + QStringLiteral("/TavrelCtl.so"), DesktopPath,
-          IconPath, PluginPath, LauncherPath}) {
-        QVERIFY2(runtimeFiles.contains(usr + file),
-                 qPrintable(file + QStringLiteral(" in\n") + runtimeFiles.join(u'\n')));
-        QVERIFY2(!devFiles.contains(usr + file), qPrintable(file));
-    }
-    for (const QString &file : {QStringLiteral("include/tavrel/host/ComponentSite.h"),
-                                QStringLiteral("include/tavrel/host/PictureStream.h"),
-                                LibDir + QStringLiteral("/libtavrelhost.so"),
-                                LibDir + QStringLiteral("/cmake/TavrelSkin/TavrelSkinConfig.cmake"),
-                                LibDir + QStringLiteral("/pkgconfig/tavrelskin.pc"),
-                                QStringLiteral("share/tavrelskin/tavrelskin.bmp")}) {
-        QVERIFY2(devFiles.contains(usr + file),
-                 qPrintable(file + QStringLiteral(" in\n") + devFiles.join(u'\n')));
-        QVERIFY2(!runtimeFiles.contains(usr + file), qPrintable(file));
+    // The library's package tells dpkg-shlibdeps what it exports, and has the
+    // loader's cache refreshed by trigger. No package has maintainer scripts:
+    // nothing stays behind after dpkg -r.
+    bool present = false;
+    const QString symbols = controlFile(libraryDeb, "symbols", &present);
+    QVERIFY2(present && symbols.startsWith(QLatin1String("libtavrelhost.so.1 libtavrelhost1 ")),
+             qPrintable(symbols));
+    QVERIFY2(controlFile(libraryDeb, "triggers", &present).trimmed() ==
+                 QLatin1String("activate-noawait ldconfig"),
+             "libtavrelhost1 has the ldconfig trigger");
+    for (const QString &deb : {runtimeDeb, libraryDeb, devDeb}) {
+        for (const char *script : {"preinst", "postinst", "prerm", "postrm"}) {
+            controlFile(deb, script, &present);
+            QVERIFY2(!present, qPrintable(deb + QStringLiteral(": ") + QLatin1String(script)));
+        }
     }
 
+    const QString usr = PackageDir.mid(1) + QLatin1Char('/');
+    const QList<QPair<QString, QStringList>> packages{
+        {runtimeDeb,
+         {ProgramPath, ComponentDir + QStringLiteral("/TavrelCtl.so"), DesktopPath, IconPath,
+          PluginPath, LauncherPath, ManPages[0], ManPages[1]}},
+        {libraryDeb, {HostLibrary}},
+        {devDeb,
+         {QStringLiteral("include/tavrel/host/ComponentSite.h"),
+          QStringLiteral("include/tavrel/host/PictureStream.h"),
+          QStringLiteral("include/tavrel/host/HostExport.h"),
+          LibDir + QStringLiteral("/libtavrelhost.so"),
+          LibDir + QStringLiteral("/cmake/TavrelSkin/TavrelSkinConfig.cmake"),
+          LibDir + QStringLiteral("/pkgconfig/tavrelskin.pc"),
+          QStringLiteral("share/tavrelskin/tavrelskin.bmp")}}};
+    for (const auto &[deb, files] : packages) {
+        const QStringList listed = contents(deb);
+        for (const QString &file : files)
+            QVERIFY2(listed.contains(usr + file),
+                     qPrintable(file + QStringLiteral(" in\n") + listed.join(u'\n')));
+        for (const auto &[other, theirs] : packages) {
+            for (const QString &file : theirs)
+                QVERIFY2(other == deb || !listed.contains(usr + file),
+                         qPrintable(file + QStringLiteral(" in ") + deb));
+        }
+    }
+
+    // Debian's checks, pedantic ones included: no error, no warning.
+    for (const QString &deb : {runtimeDeb, libraryDeb, devDeb}) {
+        const QString lintian = runTool(
+            QStringLiteral("lintian"),
+            {QStringLiteral("-EvIL"), QStringLiteral("+pedantic"),
+             QStringLiteral("--tag-display-limit"), QStringLiteral("0"),
+             QStringLiteral("--fail-on"), QStringLiteral("error,warning"), deb},
+            &exitCode, out.path(), QProcessEnvironment::systemEnvironment(), 400000);
+        QStringList faults;
+        for (const QString &line : lintian.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            if (line.startsWith(QLatin1String("E: ")) || line.startsWith(QLatin1String("W: ")))
+                faults << line;
+            else if (line.contains(QRegularExpression(QStringLiteral("^[IPX]: "))))
+                qInfo("lintian: %s", qPrintable(line));
+        }
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+        QVERIFY2(exitCode == 0, qPrintable(deb + QLatin1Char('\n') + lintian));
+    }
+
+    // The program with its library, as dpkg would install them.
     QVERIFY(m_unpacked.isValid());
-    const QString unpacked =
-        runTool(QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), runtimeDeb, m_unpacked.path()},
-                &exitCode);
-    QVERIFY2(exitCode == 0, qPrintable(unpacked));
+    for (const QString &deb : {runtimeDeb, libraryDeb}) {
+        const QString unpacked = runTool(
+            QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), deb, m_unpacked.path()}, &exitCode);
+        QVERIFY2(exitCode == 0, qPrintable(unpacked));
+    }
     m_packageUnpacked = true;
 }
 
@@ -815,6 +1083,134 @@ void tst_Install::skinRunSkinsAnUnmodifiedProgram()
              qPrintable(QStringLiteral("Designer closes by the skin's close button: ") + output()));
     QCOMPARE(app.exitStatus(), QProcess::NormalExit);
     QCOMPARE(app.exitCode(), 0);
+}
+
+void tst_Install::skinRunKeepsWhatProgramsAsk_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::newRow("saved geometry, five skinned runs and a plain one")
+        << QStringLiteral("geometry");
+    QTest::newRow("window the program does not place") << QStringLiteral("unplaced");
+    QTest::newRow("window moved before it is shown") << QStringLiteral("moved");
+    QTest::newRow("modal dialog centred on its parent, six runs") << QStringLiteral("dialog");
+    QTest::newRow("wizard's buttons inside its frame") << QStringLiteral("wizard");
+    QTest::newRow("window as tall as the screen allows") << QStringLiteral("tall");
+}
+
+void tst_Install::skinRunKeepsWhatProgramsAsk()
+{
+#ifdef TAVREL_SANITIZED
+    QSKIP("an uninstrumented program cannot load the sanitized plugin");
+#endif
+    // An unmodified program's windows run through the launcher are sized
+    // and placed as in a run without it: the skin's frame takes the place
+    // of the window manager's.
+    QFETCH(QString, mode);
+    const QStringList missing = e2e::XSession::missingTools();
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QStringLiteral(", "))));
+    e2e::XSession x;
+    QVERIFY2(x.start(), qPrintable(x.lastError()));
+    const QString launcher = installed(LauncherPath);
+    const QString main = QStringLiteral("main");
+    const QMap<QString, QString> titles{
+        {QStringLiteral("geometry"), QStringLiteral("Geometry Probe")},
+        {QStringLiteral("unplaced"), QStringLiteral("Placement Probe")},
+        {QStringLiteral("moved"), QStringLiteral("Placement Probe")},
+        {QStringLiteral("dialog"), QStringLiteral("Dialog Parent Probe")},
+        {QStringLiteral("wizard"), QStringLiteral("Wizard Probe")},
+        {QStringLiteral("tall"), QStringLiteral("Tall Probe")}};
+    QStringList windows{titles.value(mode)};
+    if (mode == QLatin1String("dialog"))
+        windows << QStringLiteral("Centred Dialog");
+    const auto run = [&](bool skinned, const QStringList &args, ProbeReport *report) {
+        const QString fault = runProbe(x, skinned ? launcher : QString(), args, windows, report);
+        if (!fault.isEmpty())
+            return fault;
+        for (auto it = report->cbegin(); it != report->cend(); ++it) {
+            if (skinned != (it->frame == QMargins()))
+                return QStringLiteral("'%1' is %2skinned")
+                    .arg(it.key(), skinned ? QStringLiteral("not ") : QString());
+        }
+        return QString();
+    };
+    // Where a window and its frame lie on the screen: the skin's frame is
+    // inside the X window, the window manager's outside it.
+    const auto outer = [](const ProbeWindow &w) { return w.onScreen.marginsAdded(w.frame); };
+    const auto nearly = [](const QPoint &a, const QPoint &b) {
+        return qAbs(a.x() - b.x()) <= 1 && qAbs(a.y() - b.y()) <= 1;
+    };
+    ProbeReport skinned, plain;
+    QString fault;
+
+    if (mode == QLatin1String("geometry")) {
+        QTemporaryDir settings;
+        QVERIFY(settings.isValid());
+        const QStringList args{mode, settings.filePath(QStringLiteral("geometry"))};
+        QRect first;
+        for (int i = 1; i <= 5; ++i) {
+            fault = run(true, args, &skinned);
+            QVERIFY2(fault.isEmpty(), qPrintable(fault));
+            const QRect client = skinned.value(main).client;
+            qInfo("skinned run %d: window %s, client area %s", i,
+                  qPrintable(rectText(skinned.value(main).onScreen)), qPrintable(rectText(client)));
+            if (i == 1)
+                first = client;
+            QCOMPARE(client, first);
+        }
+        QCOMPARE(first.size(), QSize(400, 300));
+        fault = run(false, args, &plain);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        qInfo("plain run: client area %s", qPrintable(rectText(plain.value(main).onScreen)));
+        QCOMPARE(plain.value(main).onScreen, first);
+    } else if (mode == QLatin1String("unplaced") || mode == QLatin1String("moved")) {
+        fault = run(false, {mode}, &plain);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        fault = run(true, {mode}, &skinned);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        const QRect asPlain = outer(plain.value(main));
+        const QRect asSkinned = outer(skinned.value(main));
+        qInfo("plain: frame %s; skinned: frame %s", qPrintable(rectText(asPlain)),
+              qPrintable(rectText(asSkinned)));
+        QVERIFY(x.screenshot().rect().contains(asSkinned));
+        if (mode == QLatin1String("moved")) {
+            QCOMPARE(asPlain.topLeft(), QPoint(150, 100));
+            QCOMPARE(asSkinned.topLeft(), asPlain.topLeft());
+        } else {
+            // Where openbox puts a new window: the middle of the screen.
+            QVERIFY2(nearly(asSkinned.center(), asPlain.center()), qPrintable(rectText(asSkinned)));
+        }
+    } else if (mode == QLatin1String("dialog")) {
+        QRect first;
+        for (int i = 1; i <= 6; ++i) {
+            fault = run(true, {mode}, &skinned);
+            QVERIFY2(fault.isEmpty(), qPrintable(fault));
+            const QRect parent = outer(skinned.value(main));
+            const QRect dialog = outer(skinned.value(QStringLiteral("dialog")));
+            qInfo("run %d: parent %s, dialog %s", i, qPrintable(rectText(parent)),
+                  qPrintable(rectText(dialog)));
+            QVERIFY2(nearly(dialog.center(), parent.center()), qPrintable(rectText(dialog)));
+            if (i == 1)
+                first = dialog;
+            QCOMPARE(dialog, first);
+        }
+    } else if (mode == QLatin1String("wizard")) {
+        fault = run(true, {mode}, &skinned);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        const ProbeWindow wizard = skinned.value(main);
+        QCOMPARE(wizard.onScreen.topLeft(), QPoint(150, 100));
+        QCOMPARE(wizard.buttons.size(), 3);
+        for (const QRect &button : wizard.buttons)
+            QVERIFY2(wizard.client.contains(button),
+                     qPrintable(QStringLiteral("button %1 outside the client area %2")
+                                    .arg(rectText(button), rectText(wizard.client))));
+    } else if (mode == QLatin1String("tall")) {
+        fault = run(true, {mode}, &skinned);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        const QRect screen = x.screenshot().rect();
+        qInfo("screen %s, skinned window %s", qPrintable(rectText(screen)),
+              qPrintable(rectText(skinned.value(main).onScreen)));
+        QVERIFY(screen.contains(skinned.value(main).onScreen));
+    }
 }
 
 QTEST_MAIN(tst_Install)

@@ -375,6 +375,32 @@ void tst_WindowStates::buttonLooksFollowThePointer()
     QTest::qWait(300);
     QCOMPARE(m_x->visibleWindows(CleanTitle), QList<XWindow>{clean});
 
+    // A caption drag: the window manager moves the window holding the
+    // pointer and the release never reaches the window. Over Close
+    // afterwards, without another click, the button shows its hot look.
+    const QPoint grip = at + QPoint(ref.size().width() / 2, 12);
+    QVERIFY(m_x->drag(grip, grip + QPoint(-60, -40)));
+    QPoint moved = at;
+    QVERIFY2(QTest::qWaitFor(
+                 [&] {
+                     moved = m_x->geometry(clean).topLeft();
+                     return moved != at;
+                 },
+                 Timeout),
+             "the caption drag moves the window");
+    const QPoint shift = moved - at;
+    QVERIFY(pointerTo(moved + QPoint(ref.size().width() / 2, ref.size().height() / 2)));
+    const QImage restAfterDrag = settledShot(captionEnd.translated(shift));
+    QVERIFY(pointerTo(close.center() + shift));
+    const QImage hotAfterDrag = settledShot(captionEnd.translated(shift));
+    keepPicture(hotAfterDrag, captionEnd.translated(shift), QStringLiteral("hot-after-drag"));
+    const double hotAfterDragChange =
+        changedShare(restAfterDrag, hotAfterDrag, close.translated(shift));
+    qInfo("%s: after a caption drag, hover changes %.0f%% of the close button",
+          QTest::currentDataTag(), hotAfterDragChange * 100);
+    QVERIFY2(hotAfterDragChange > 0.3,
+             "after a caption drag, hovering the close button changes its look");
+
     // Another window active: the grey row.
     QVERIFY(m_x->activate(main));
     QVERIFY(waitForActive(main));

@@ -8,14 +8,18 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
 
-// What goes into components/: a file name and where its bytes come from.
+// What goes into components/: a file name and where its bytes come from. A
+// name with a folder in it is relative to the case's folder instead.
 struct ComponentFile
 {
     QString name;
@@ -41,6 +45,11 @@ QByteArray otherInterfacePlugin()
 QByteArray brokenPluginDependency()
 {
     return readFile(QStringLiteral(TAVREL_TEST_PLUGIN_DIR "/libtavrel_vanishing.so"));
+}
+
+QByteArray skinPlugin()
+{
+    return readFile(QStringLiteral(TAVREL_SKIN_PLUGIN));
 }
 
 QByteArray garbage(int size)
@@ -70,6 +79,7 @@ void tst_FailureProcess::initTestCase()
     QVERIFY(!brokenPlugin().isEmpty());
     QVERIFY(!brokenPluginDependency().isEmpty());
     QVERIFY(!otherInterfacePlugin().isEmpty());
+    QVERIFY(!skinPlugin().isEmpty());
     QVERIFY(QFile::exists(testing::applicationPath()));
 }
 
@@ -104,13 +114,16 @@ void tst_FailureProcess::failureEndsTheProcess_data()
                                             << QStringList{"0x80040154", "'TavrelCtl.TavrelSkin' is not registered"};
     QTest::newRow("garbage named like the component")
         << QList<ComponentFile>{{QStringLiteral("TavrelCtl.so"), garbage(4096)}} << QByteArray()
-        << QStringList{"0x80040154", "'TavrelCtl.TavrelSkin' is not registered"};
+        << QStringList{"0x80040154", "'TavrelCtl.TavrelSkin' is not registered",
+                       "; refused %DIR%/components/TavrelCtl.so ("};
     QTest::newRow("empty file named like the component")
         << QList<ComponentFile>{{QStringLiteral("TavrelCtl.so"), QByteArray()}} << QByteArray()
-        << QStringList{"0x80040154", "'TavrelCtl.TavrelSkin' is not registered"};
+        << QStringList{"0x80040154", "'TavrelCtl.TavrelSkin' is not registered",
+                       "; refused %DIR%/components/TavrelCtl.so ("};
     QTest::newRow("component library cut short")
         << QList<ComponentFile>{{QStringLiteral("TavrelCtl.so"), real.left(100000)}} << QByteArray()
-        << QStringList{"0x80040154", "'TavrelCtl.TavrelSkin' is not registered"};
+        << QStringList{"0x80040154", "'TavrelCtl.TavrelSkin' is not registered",
+                       "; refused %DIR%/components/TavrelCtl.so ("};
     QTest::newRow("garbage is skipped, the next library found")
         << QList<ComponentFile>{{QStringLiteral("AaaCtl.so"), garbage(70000)}, broken, dependency}
         << QByteArray("applyskin") << QStringList{"0x80004005", "the broken component cannot skin"};
@@ -141,6 +154,51 @@ void tst_FailureProcess::failureEndsTheProcess_data()
         << QStringList{"0x8007007E",
                        "offered only by component libraries built for another interface",
                        "/TavrelCtl.so (org.tavrel.Host.ComponentFactory/2.0)"};
+
+    // The generic skin plugin in a kit of its own (kit/plugins/generic) puts
+    // the skin on the program's windows: the component comes from
+    // kit/components only. The case's folder offers it elsewhere too: beside
+    // the program (bin/) and in its ../lib/tavrelsample/components, in the
+    // current folder (work/), behind a relative plugin path entry
+    // ("plugins", from work/) and behind another plugin folder (elsewhere/).
+    // Each of those holds the broken component; had it been loaded, the
+    // case would end in its ApplySkin failure instead.
+    const ComponentFile kitPlugin{QStringLiteral("kit/plugins/generic/libtavrelautoskin.so"),
+                                  skinPlugin()};
+    const ComponentFile kitFolder{QStringLiteral("kit/components/README"), QByteArray("kit")};
+    const auto brokenIn = [&](const QString &folder) {
+        return QList<ComponentFile>{
+            {folder + QStringLiteral("/TavrelCtl.so"), brokenPlugin()},
+            {folder + QStringLiteral("/libtavrel_vanishing.so"), brokenPluginDependency()}};
+    };
+    const QStringList notRegisteredInKit{"0x80040154", "'TavrelCtl.TavrelSkin' is not registered",
+                                         "(looked in %DIR%/kit/components)"};
+    QTest::newRow("skin plugin: kit's component comes from the kit")
+        << QList<ComponentFile>{kitPlugin} + brokenIn(QStringLiteral("kit/components"))
+        << QByteArray("applyskin") << QStringList{"0x80004005", "the broken component cannot skin"};
+    QTest::newRow("skin plugin: not from the program's ../lib/tavrelsample/components")
+        << QList<ComponentFile>{kitPlugin, kitFolder} +
+               brokenIn(QStringLiteral("lib/tavrelsample/components"))
+        << QByteArray("applyskin") << notRegisteredInKit;
+    QTest::newRow("skin plugin: not from beside the program")
+        << QList<ComponentFile>{kitPlugin, kitFolder} + brokenIn(QStringLiteral("bin/components"))
+        << QByteArray("applyskin") << notRegisteredInKit;
+    QTest::newRow("skin plugin: not from the current folder or a relative plugin path entry")
+        << QList<ComponentFile>{kitPlugin, kitFolder, {QStringLiteral("work/plugins/README"), "x"}} +
+               brokenIn(QStringLiteral("work/components"))
+        << QByteArray("applyskin") << notRegisteredInKit;
+    QTest::newRow("skin plugin: not beside another plugin folder")
+        << QList<ComponentFile>{kitPlugin, kitFolder,
+                                {QStringLiteral("elsewhere/plugins/README"), "x"}} +
+               brokenIn(QStringLiteral("elsewhere/components"))
+        << QByteArray("applyskin") << notRegisteredInKit;
+    QTest::newRow("skin plugin: a kit's library that is none is named")
+        << QList<ComponentFile>{kitPlugin,
+                                {QStringLiteral("kit/components/TavrelCtl.so"), garbage(4096)}}
+        << QByteArray()
+        << QStringList{"0x80040154", "'TavrelCtl.TavrelSkin' is not registered",
+                       "(looked in %DIR%/kit/components; refused "
+                       "%DIR%/kit/components/TavrelCtl.so ("};
 
     // Whatever the component throws ends as a reported failure naming it.
     QTest::newRow("factory throws a standard exception")
@@ -194,11 +252,23 @@ void tst_FailureProcess::failureEndsTheProcess()
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString exe = dir.filePath(QStringLiteral("tavrelsample"));
+    const QString root = QDir(dir.path()).canonicalPath();
+    // With the skin plugin the program lies in bin/, so that its ../lib is
+    // inside the case's folder, and starts in work/.
+    const bool withPlugin =
+        std::any_of(files.cbegin(), files.cend(), [](const ComponentFile &file) {
+            return file.name.endsWith(QLatin1String("libtavrelautoskin.so"));
+        });
+    const QString programDir = withPlugin ? root + QStringLiteral("/bin") : root;
+    const QString exe = programDir + QStringLiteral("/tavrelsample");
+    QVERIFY(QDir().mkpath(programDir + QStringLiteral("/components")));
     QVERIFY(QFile::copy(testing::applicationPath(), exe));
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("components")));
     for (const ComponentFile &file : std::as_const(files)) {
-        QFile out(dir.filePath(QStringLiteral("components/") + file.name));
+        const QString path = file.name.contains(QLatin1Char('/'))
+                                 ? root + QLatin1Char('/') + file.name
+                                 : programDir + QStringLiteral("/components/") + file.name;
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        QFile out(path);
         QVERIFY(out.open(QIODevice::WriteOnly));
         QCOMPARE(out.write(file.bytes), qint64(file.bytes.size()));
     }
@@ -207,6 +277,17 @@ void tst_FailureProcess::failureEndsTheProcess()
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.remove(QStringLiteral("LD_LIBRARY_PATH"));
+    env.remove(QStringLiteral("QT_QPA_GENERIC_PLUGINS"));
+    env.remove(QStringLiteral("QT_PLUGIN_PATH"));
+    if (withPlugin) {
+        QVERIFY(QDir().mkpath(root + QStringLiteral("/work")));
+        p.setWorkingDirectory(root + QStringLiteral("/work"));
+        env.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"), QStringLiteral("tavrelskin"));
+        env.insert(QStringLiteral("QT_PLUGIN_PATH"),
+                   QStringList{root + QStringLiteral("/kit/plugins"), QStringLiteral("plugins"),
+                               root + QStringLiteral("/elsewhere/plugins")}
+                       .join(QDir::listSeparator()));
+    }
     if (fault.isEmpty())
         env.remove(QStringLiteral("TAVREL_BROKEN_FAULT"));
     else
@@ -218,8 +299,8 @@ void tst_FailureProcess::failureEndsTheProcess()
     QVERIFY2(p.exitStatus() == QProcess::NormalExit, qPrintable(err));
     QVERIFY2(p.exitCode() == app::FailureReporter::ExitCode, qPrintable(err));
     QVERIFY2(err.contains(QLatin1String("tavrelsample: unhandled error")), qPrintable(err));
-    for (const QString &part : std::as_const(named))
-        QVERIFY2(err.contains(part), qPrintable(err));
+    for (QString part : std::as_const(named))
+        QVERIFY2(err.contains(part.replace(QLatin1String("%DIR%"), root)), qPrintable(err));
 }
 
 QTEST_MAIN(tst_FailureProcess)

@@ -19,8 +19,6 @@
 #include <ComponentSite.h>
 
 #include <QAccessible>
-#include <QPointer>
-#include <QRegularExpression>
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
@@ -28,11 +26,15 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStyleHints>
 #include <QTest>
 #include <QWindow>
+
+#include <tuple>
 
 using namespace skintest;
 using tavrelctl::SkinCaptionButton;
@@ -40,6 +42,18 @@ using tavrelctl::SkinFrame;
 
 Q_DECLARE_METATYPE(skintest::WindowKind)
 Q_DECLARE_METATYPE(tavrelctl::SkinLayout::GlyphState)
+
+namespace {
+// What a program does to a shown skinned window besides the skin's switch.
+enum class WindowChange {
+    FullScreenAndBack,
+    SwitchedInFullScreen,
+    SkinnedInFullScreen,
+    FlagsSetAfterShow,
+    FlagsAddedAfterShow,
+};
+} // namespace
+Q_DECLARE_METATYPE(WindowChange)
 
 namespace {
 
@@ -211,6 +225,8 @@ private slots:
     void buttonStates();
     void disabledMaximizeButton();
     void maximizeAndRestore();
+    void windowChangesKeepOneFrame_data();
+    void windowChangesKeepOneFrame();
 
     void captionDragRequestsSystemMove_data();
     void captionDragRequestsSystemMove();
@@ -791,6 +807,12 @@ void TestSkinFrame::buttonStates_data()
         << QStringList{QStringLiteral("deactivate")} << S::Disabled << 0;
     QTest::newRow("inactive window, pointer over")
         << QStringList{QStringLiteral("deactivate"), QStringLiteral("in")} << S::Hover << 0;
+    // The window system took the pointer for its move or resize and kept
+    // the release, as X11 window managers do.
+    QTest::newRow("after a caption drag, pointer over")
+        << QStringList{QStringLiteral("caption drag"), QStringLiteral("in")} << S::Hover << 0;
+    QTest::newRow("after a border drag, pointer over")
+        << QStringList{QStringLiteral("border drag"), QStringLiteral("in")} << S::Hover << 0;
 }
 
 void TestSkinFrame::buttonStates()
@@ -829,6 +851,25 @@ void TestSkinFrame::buttonStates()
         } else if (step == QLatin1String("release")) {
             const bool inside = minimize->isPointerOver();
             QTest::mouseRelease(handle, Qt::LeftButton, {}, inside ? over : away);
+        } else if (step.endsWith(QLatin1String(" drag"))) {
+            // Through the window, as the platform delivers them (QTest's
+            // own button memory would send the next moves as held): a press
+            // and a move past the drag distance, and no release.
+            const QWidget *part =
+                step.startsWith(QLatin1String("caption"))
+                    ? static_cast<QWidget *>(m_skin->frame()->caption())
+                    : m_window->findChild<QWidget *>(QStringLiteral("tavrelskin_bottom"));
+            const QPointF from = part->mapTo(m_window.get(), QPointF(part->width() / 2, 3));
+            const QPointF to = from + pastDragDistance();
+            const int handedOver = m_moves.size() + m_resizes.size();
+            for (auto [type, at, buttons] :
+                 {std::tuple{QEvent::MouseButtonPress, from, Qt::MouseButtons(Qt::LeftButton)},
+                  std::tuple{QEvent::MouseMove, to, Qt::MouseButtons(Qt::LeftButton)}}) {
+                QMouseEvent event(type, at, at, handle->mapToGlobal(at), Qt::LeftButton, buttons,
+                                  Qt::NoModifier);
+                QCoreApplication::sendEvent(handle, &event);
+            }
+            QCOMPARE(m_moves.size() + m_resizes.size(), handedOver + 1);
         } else if (step == QLatin1String("deactivate")) {
             other.setGeometry(700, 500, 50, 50);
             other.show();
@@ -879,6 +920,145 @@ void TestSkinFrame::maximizeAndRestore()
     QTest::mouseDClick(caption, Qt::LeftButton, {}, QPoint(caption->width() / 2, 12));
     QTRY_VERIFY(!m_window->isMaximized());
     QTRY_COMPARE(maximize->accessibleName(), QStringLiteral("Maximize"));
+}
+
+void TestSkinFrame::windowChangesKeepOneFrame_data()
+{
+    QTest::addColumn<WindowChange>("change");
+    QTest::newRow("full screen and back") << WindowChange::FullScreenAndBack;
+    QTest::newRow("skin off and on in full screen") << WindowChange::SwitchedInFullScreen;
+    QTest::newRow("skinned in full screen") << WindowChange::SkinnedInFullScreen;
+    QTest::newRow("program's own flags after show") << WindowChange::FlagsSetAfterShow;
+    QTest::newRow("a flag added after show") << WindowChange::FlagsAddedAfterShow;
+}
+
+void TestSkinFrame::windowChangesKeepOneFrame()
+{
+    // Whatever the program does to its window, exactly one frame is on it
+    // (none in full screen), and the client area comes back to its place.
+    QFETCH(WindowChange, change);
+    const bool placed = tavrelctl::FrameRequests::clientPlacesWindows();
+    m_window.reset(createWindow(WindowKind::Sizable));
+    m_skin = loadSkin(m_window.get(), &m_events);
+    QVERIFY(m_skin);
+    m_window->move(100, 80);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    settle();
+    const QRect client = m_window->geometry();
+    const QPoint editNative = m_window->findChild<QWidget *>(QStringLiteral("Text1"))->pos();
+    const QMargins frame(6, 25, 6, 6);
+    SkinFrame *skin = m_skin->frame();
+    const auto handleFrameless = [&] {
+        return m_window->windowHandle()->flags().testFlag(Qt::FramelessWindowHint);
+    };
+    const auto helpersShown = [&](bool shown) -> QString {
+        for (const char *part :
+             {"tavrelskin_caption", "tavrelskin_left", "tavrelskin_right", "tavrelskin_bottom"}) {
+            auto *helper = m_window->findChild<QWidget *>(QLatin1String(part));
+            // Hidden or not made yet (the skin makes them anew each time it
+            // goes on) are both not shown.
+            if (!helper && shown)
+                return QStringLiteral("%1 missing").arg(QLatin1String(part));
+            if (helper && helper->isVisible() != shown)
+                return QStringLiteral("%1 %2").arg(QLatin1String(part),
+                                                   shown ? QStringLiteral("hidden")
+                                                         : QStringLiteral("shown"));
+        }
+        return QString();
+    };
+    // Skinned around the client area the window had at first.
+    const auto checkSkinned = [&](const char *when) {
+        const QString where = QLatin1String(when);
+        QVERIFY2(m_window->windowFlags().testFlag(Qt::FramelessWindowHint), qPrintable(where));
+        QVERIFY2(handleFrameless(), qPrintable(where));
+        const QString helpers = helpersShown(true);
+        QVERIFY2(helpers.isEmpty(), qPrintable(where + QStringLiteral(": ") + helpers));
+        QVERIFY2(skin->isApplied() && !skin->isAside(), qPrintable(where));
+        QTRY_COMPARE(m_window->contentsRect().size(), client.size());
+        QCOMPARE(m_window->contentsMargins(), frame);
+        QCOMPARE(m_window->findChild<QWidget *>(QStringLiteral("Text1"))->pos(),
+                 editNative + QPoint(6, 25));
+        if (placed)
+            QTRY_COMPARE(m_window->geometry(), client.marginsAdded(frame));
+    };
+    // Full screen: the client alone fills the screen.
+    const auto checkAside = [&](const char *when) {
+        const QString where = QLatin1String(when);
+        const QString helpers = helpersShown(false);
+        QVERIFY2(helpers.isEmpty(), qPrintable(where + QStringLiteral(": ") + helpers));
+        QCOMPARE(m_window->contentsMargins(), QMargins());
+        QCOMPARE(m_window->findChild<QWidget *>(QStringLiteral("Text1"))->pos(), editNative);
+        QVERIFY2(skin->isApplied() && skin->isAside(), qPrintable(where));
+        if (placed)
+            QTRY_COMPARE(m_window->geometry(), m_window->screen()->geometry());
+    };
+
+    switch (change) {
+    case WindowChange::FullScreenAndBack:
+    case WindowChange::SwitchedInFullScreen:
+        QVERIFY(applySkin(m_skin.get()));
+        settle();
+        checkSkinned("skinned");
+        m_window->showFullScreen();
+        QTRY_VERIFY(m_window->isFullScreen());
+        settle();
+        checkAside("in full screen");
+        if (change == WindowChange::SwitchedInFullScreen) {
+            QVERIFY(removeSkin(m_skin.get()));
+            settle();
+            QVERIFY(!skin->isApplied() && !skin->isAside());
+            QVERIFY(!handleFrameless());
+            // Off in full screen, the hidden parts go as well.
+            QVERIFY(
+                m_window
+                    ->findChildren<QWidget *>(QRegularExpression(QStringLiteral("^tavrelskin_")))
+                    .isEmpty());
+            QCOMPARE(m_window->findChild<QWidget *>(QStringLiteral("Text1"))->pos(), editNative);
+            QVERIFY(applySkin(m_skin.get()));
+            settle();
+            checkAside("skin off and on in full screen");
+        }
+        break;
+    case WindowChange::SkinnedInFullScreen:
+        m_window->showFullScreen();
+        QTRY_VERIFY(m_window->isFullScreen());
+        settle();
+        QVERIFY(applySkin(m_skin.get()));
+        settle();
+        checkAside("skinned in full screen");
+        break;
+    case WindowChange::FlagsSetAfterShow:
+    case WindowChange::FlagsAddedAfterShow: {
+        QVERIFY(applySkin(m_skin.get()));
+        settle();
+        // As a program does it: the flags hide the window, show() maps it
+        // again.
+        const Qt::WindowFlags flags = change == WindowChange::FlagsSetAfterShow
+                                          ? Qt::Window | Qt::WindowStaysOnTopHint
+                                          : m_window->windowFlags() | Qt::WindowStaysOnTopHint;
+        m_window->setWindowFlags(flags);
+        QVERIFY(!m_window->isVisible());
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        settle();
+        checkSkinned("flags changed after show");
+        QVERIFY(m_window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        // Off, the window has the program's flags and no longer the skin's.
+        QVERIFY(removeSkin(m_skin.get()));
+        settle();
+        QVERIFY(m_window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(!m_window->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QVERIFY(!handleFrameless());
+        if (placed)
+            QTRY_COMPARE(m_window->geometry(), client);
+        return;
+    }
+    }
+    m_window->showNormal();
+    QTRY_VERIFY(!m_window->isFullScreen());
+    settle();
+    checkSkinned("back from full screen");
 }
 
 void TestSkinFrame::captionDragRequestsSystemMove_data()
