@@ -1,5 +1,6 @@
 #include "Form.h"
 
+#include "AccessibleCheckBox.h"
 #include "FormSettings.h"
 
 #include <QCloseEvent>
@@ -38,6 +39,7 @@ void Form::load()
 {
     if (isLoaded())
         return;
+    AccessibleCheckBox::install();
     QWidget *window = createWindow();
     Q_ASSERT(window && window->isWindow());
     window->setAttribute(Qt::WA_DeleteOnClose, false);

@@ -1,7 +1,10 @@
 #include "FormSettings.h"
 
+#include "FocusMark.h"
+
 #include <Status.h>
 
+#include <QFrame>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QVariant>
@@ -54,6 +57,11 @@ void applyStoredSettings(QWidget *window)
     for (QWidget *w : std::as_const(widgets)) {
         if (w->property("autoSize").toBool())
             w->resize(w->sizeHint());
+    }
+    // A picture box that takes the focus shows when it has it.
+    for (QWidget *w : std::as_const(widgets)) {
+        if (w->metaObject() == &QFrame::staticMetaObject && (w->focusPolicy() & Qt::TabFocus))
+            FocusMark::install(w);
     }
     // A control named by a label (its buddy) carries the label's text as
     // its accessible name: item views do not look for a buddy themselves.

@@ -31,7 +31,8 @@ bool showsInTaskbar(const QWidget *window);
 // Applies the stored settings Designer cannot hold, as dynamic properties
 // on any widget of the window: "pointSizeF" (a fractional point size) and
 // "autoSize" (the widget takes the size of its contents). A label's buddy
-// gets the label's text as its accessible name.
+// gets the label's text as its accessible name; a picture box (a plain
+// frame) that takes the focus gets a focus mark.
 void applyStoredSettings(QWidget *window);
 
 // Fixes the window's client area at its current size.

@@ -10,6 +10,7 @@ packages=(
   fonts-liberation fonts-dejavu-core
   xvfb xauth openbox xfwm4 icewm fluxbox dbus-daemon xdotool x11-utils imagemagick
   mutter kwin-x11 metacity
+  at-spi2-core python3-pyatspi
   weston qt6-wayland
   binutils-mingw-w64-x86-64
   clang libclang-rt-14-dev

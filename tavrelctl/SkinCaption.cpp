@@ -3,20 +3,108 @@
 #include "SkinCaptionButton.h"
 #include "SkinFrame.h"
 #include "SkinPainter.h"
+#include "SkinRegistry.h"
 #include "SkinTheme.h"
 #include "SkinWindowMenu.h"
 
+#include <QAccessibleWidget>
 #include <QMouseEvent>
 #include <QShortcut>
+#include <QStyle>
 #include <QtMath>
 
 namespace tavrelctl {
 
+namespace {
+// The caption as an assistive tool sees it: a title bar whose name is the
+// window's title, holding the caption buttons the window offers. A button
+// the window does not offer is not there to be found or pressed.
+class CaptionAccessible : public QAccessibleWidget, public QAccessibleTextInterface
+{
+public:
+    explicit CaptionAccessible(SkinCaption *caption)
+        : QAccessibleWidget(caption, QAccessible::TitleBar)
+    {
+    }
+
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    // The title as read-only text without a cursor or a selection.
+    void selection(int, int *startOffset, int *endOffset) const override
+    {
+        *startOffset = *endOffset = 0;
+    }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QString text(int startOffset, int endOffset) const override
+    {
+        return caption()->title().mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return int(caption()->title().size()); }
+    QRect characterRect(int) const override { return QRect(); }
+    int offsetAtPoint(const QPoint &) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int *startOffset, int *endOffset) const override
+    {
+        *startOffset = 0;
+        *endOffset = characterCount();
+        return QString();
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name || t == QAccessible::Value)
+            return caption()->title();
+        return QAccessibleWidget::text(t);
+    }
+    int childCount() const override { return int(offered().size()); }
+    QAccessibleInterface *child(int index) const override
+    {
+        const QList<SkinCaptionButton *> buttons = offered();
+        if (index < 0 || index >= buttons.size())
+            return nullptr;
+        return QAccessible::queryAccessibleInterface(buttons.at(index));
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        if (!child)
+            return -1;
+        const QList<SkinCaptionButton *> buttons = offered();
+        for (int i = 0; i < buttons.size(); ++i) {
+            if (buttons.at(i) == child->object())
+                return i;
+        }
+        return -1;
+    }
+
+private:
+    SkinCaption *caption() const { return static_cast<SkinCaption *>(widget()); }
+    QList<SkinCaptionButton *> offered() const { return caption()->offeredButtons(); }
+};
+
+QAccessibleInterface *captionAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(SkinCaption::staticMetaObject.className()))
+        return new CaptionAccessible(static_cast<SkinCaption *>(object));
+    return nullptr;
+}
+} // namespace
+
 SkinCaption::SkinCaption(SkinFrame *frame, QWidget *window)
     : QWidget(window), m_frame(frame), m_menu(new SkinWindowMenu(frame, this))
 {
+    SkinRegistry::instance().installAccessibleFactory(captionAccessible);
     setObjectName(QStringLiteral("tavrelskin_caption"));
-    setAccessibleName(QStringLiteral("Title bar"));
+    setAccessibleDescription(QStringLiteral("Title bar"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
@@ -40,6 +128,16 @@ QRect SkinCaption::mirrored(const QRect &r) const
     return QRect(width() - r.x() - r.width(), r.y(), r.width(), r.height());
 }
 
+QList<SkinCaptionButton *> SkinCaption::offeredButtons() const
+{
+    QList<SkinCaptionButton *> offered;
+    for (SkinCaptionButton *button : m_buttons) {
+        if (m_frame->showsButton(button->kind()))
+            offered.append(button);
+    }
+    return offered;
+}
+
 void SkinCaption::updateButtons()
 {
     const SkinLayout &layout = m_frame->theme().layout();
@@ -51,10 +149,11 @@ void SkinCaption::updateButtons()
     for (SkinCaptionButton *button : std::as_const(m_buttons)) {
         const bool shown = m_frame->showsButton(button->kind());
         button->setVisible(shown);
-        // A fixed-size window cannot maximise; its button, if the flags ask
-        // for one, is shown disabled as a native frame does.
-        if (button->kind().needsSizable)
-            button->setEnabled(m_frame->isSizable());
+        // Nothing presses a button the window does not offer, an assistive
+        // tool's Press included. A fixed-size window cannot maximise; its
+        // button, if the flags ask for one, is shown disabled as a native
+        // frame does.
+        button->setEnabled(shown && (!button->kind().needsSizable || m_frame->isSizable()));
         if (!shown)
             continue;
         placeButton(button, QRect(QPoint(right - glyph.width(), top), glyph), outermost);
@@ -131,6 +230,16 @@ QRect SkinCaption::titleRect() const
     return mirrored(r);
 }
 
+Qt::Alignment SkinCaption::titleAlignment() const
+{
+    // Resolved to a side here: the strip's columns are found with font
+    // metrics, which know no layout direction and would put a leading title
+    // at the left of a right-to-left caption.
+    if (m_frame->theme().layout().marker(SkinLayout::TextAlign) != 0)
+        return Qt::AlignVCenter | Qt::AlignHCenter;
+    return Qt::AlignVCenter | QStyle::visualAlignment(layoutDirection(), Qt::AlignLeading);
+}
+
 void SkinCaption::paintBar(SkinPainter &painter) const
 {
     const SkinTheme &theme = m_frame->theme();
@@ -175,19 +284,30 @@ void SkinCaption::paintTitle(SkinPainter &painter, const QRect &icon, const QRec
         m_frame->window()->windowIcon().paint(p, icon);
     if (text.width() > 0) {
         p->setFont(font);
-        const Qt::Alignment align =
-            Qt::AlignVCenter |
-            (theme.layout().marker(SkinLayout::TextAlign) != 0 ? Qt::AlignHCenter
-                                                               : Qt::AlignLeading);
-        // A soft shadow in the window text colour keeps light caption text
-        // readable on the light top rows of the tab.
-        QColor shadow = theme.swatch(SkinLayout::WindowTextSwatch);
-        shadow.setAlpha(120);
-        p->setPen(shadow);
-        p->drawText(text.translated(1, 1), int(align), elided);
-        p->setPen(theme.swatch(m_frame->look() == SkinLayout::Active
-                                   ? SkinLayout::ActiveCaptionTextSwatch
-                                   : SkinLayout::InactiveCaptionTextSwatch));
+        const Qt::Alignment align = titleAlignment();
+        const SkinTheme::CaptionText look =
+            theme.captionText(m_frame->look(), m_frame->captionHeight());
+        if (look.halo.isValid()) {
+            // The halo: the title in the halo colour a device pixel off in
+            // every direction, so that each glyph edge meets it.
+            const qreal step = 1.0 / painter.ratio();
+            p->setPen(look.halo);
+            for (int dy = -1; dy <= 1; ++dy) {
+                for (int dx = -1; dx <= 1; ++dx) {
+                    if (dx != 0 || dy != 0)
+                        p->drawText(QRectF(text).translated(dx * step, dy * step), int(align),
+                                    elided);
+                }
+            }
+        } else {
+            // A soft shadow in the window text colour under a title that
+            // reads without a halo.
+            QColor shadow = theme.swatch(SkinLayout::WindowTextSwatch);
+            shadow.setAlpha(120);
+            p->setPen(shadow);
+            p->drawText(text.translated(1, 1), int(align), elided);
+        }
+        p->setPen(look.ink);
         p->drawText(text, int(align), elided);
     }
     painter.endLogical();
@@ -222,7 +342,10 @@ void SkinCaption::paintIconAndTitle(SkinPainter &painter)
     const QRect text = titleRect();
     if (icon.isEmpty() && text.width() <= 0)
         return;
-    const QFont &font = m_titleCache.boldFont(m_frame->window()->font());
+    // The title is drawn clipped to its text box: its line, with the halo
+    // or shadow a pixel beyond it, must fit inside.
+    const int fit = qMax(1, text.height() - 2);
+    const QFont &font = m_titleCache.boldFont(m_frame->window()->font(), fit);
     const QString fullTitle = title();
     const QString elided =
         text.width() > 0 ? m_titleCache.elided(fullTitle, font, text.width()) : QString();
@@ -272,9 +395,7 @@ void SkinCaption::paintIconAndTitle(SkinPainter &painter)
         QRect logical = icon;
         if (text.width() > 0) {
             const QFontMetrics metrics(font);
-            const QRect box = metrics.boundingRect(
-                text, int(Qt::AlignVCenter | (leading ? Qt::AlignLeading : Qt::AlignHCenter)),
-                elided);
+            const QRect box = metrics.boundingRect(text, int(titleAlignment()), elided);
             logical |= box.adjusted(-metrics.height(), 0, metrics.height() + 1, 0);
         }
         const int left = qMax(0, qFloor(logical.left() * ratio));

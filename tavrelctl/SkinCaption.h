@@ -30,6 +30,9 @@ public:
     SkinCaption(SkinFrame *frame, QWidget *window);
 
     QList<SkinCaptionButton *> buttons() const { return m_buttons; }
+    // The buttons the window's flags ask for, in the order of buttons():
+    // the only ones shown, enabled and in the accessible tree.
+    QList<SkinCaptionButton *> offeredButtons() const;
     // Shows the buttons the window has now and puts them in place.
     void updateButtons();
     // Where the title is drawn (logical, this widget's coordinates), and the
@@ -60,6 +63,7 @@ private:
     QRect mirrored(const QRect &r) const;
     void placeButton(SkinCaptionButton *button, const QRect &glyph, bool outermost);
     bool iconPressed(QMouseEvent *event);
+    Qt::Alignment titleAlignment() const;
     void paintBar(SkinPainter &painter) const;
     void paintIconAndTitle(SkinPainter &painter);
     void paintTitle(SkinPainter &painter, const QRect &icon, const QRect &text,

@@ -137,6 +137,16 @@ void SkinCaptionButton::paintGlyph(SkinPainter &painter, const QRect &target) co
     const SkinTheme &theme = m_frame->theme();
     const SkinLayout &layout = theme.layout();
     const SkinLayout::GlyphState state = glyphState();
+    if (state == SkinLayout::Disabled && isEnabled()) {
+        // A button of an inactive window still works: the normal glyph in
+        // grey, which keeps its symbol as distinct as it is in colour. The
+        // disabled row is too faint for a button that can be pressed.
+        painter.painter()->drawPixmap(
+            target.topLeft(),
+            theme.greyPiece(layout.glyphCell(glyph(), SkinLayout::Normal), target.size(),
+                            painter.ratio()));
+        return;
+    }
     painter.drawPiece(theme, layout.glyphCell(glyph(), state), target);
     if (state == SkinLayout::Pressed && layout.pressedIsShadedHot()) {
         // The hot disc pushed in: a darker shade over the disc only, so the

@@ -51,10 +51,11 @@ inline constexpr CaptionButtonKind CaptionButtons[] = {
 // One caption button (close, maximise/restore, minimise) drawn from the glyph
 // grid (SkinLayout says which row serves which state): normal, hot while the
 // pointer is over it, pressed while it is held with the pointer over it, and
-// the grey row when disabled or, the pointer elsewhere, when its window is
-// inactive. Acts on release inside, like any push button, and never takes
-// the keyboard focus. Its hit area may be larger than the glyph (a maximised
-// window's buttons reach the screen's edge).
+// the grey row when disabled; while its window is inactive and the pointer
+// is elsewhere, the normal glyph in grey. Acts on release inside, like any
+// push button, and never takes the keyboard focus. Its hit area may be
+// larger than the glyph (a maximised window's buttons reach the screen's
+// edge).
 class SkinCaptionButton : public QAbstractButton
 {
     Q_OBJECT

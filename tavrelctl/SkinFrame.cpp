@@ -41,10 +41,7 @@ SkinFrame::~SkinFrame()
     // window), so only what this object owns is undone.
     SkinRegistry::removeFrame(this);
     m_window->removeEventFilter(this);
-    delete m_caption.data();
-    delete m_left.data();
-    delete m_right.data();
-    delete m_bottom.data();
+    deleteHelpers();
 }
 
 bool SkinFrame::isSkinWidget(const QObject *object)
@@ -168,6 +165,11 @@ void SkinFrame::remove()
         frameOut();
     else
         hideHelpers();
+    // The frame parts go with the skin (the next apply() makes new ones in
+    // createHelpers()): hidden ones would still be offered to assistive
+    // tools, and their buttons pressed. Nothing of theirs calls this.
+    // Stepping aside and full screen only hide them: the skin is still on.
+    deleteHelpers();
     restorePalette();
     setFrameless(false);
     // Stepped aside, the window is its client area alone already.
@@ -396,6 +398,14 @@ void SkinFrame::hideHelpers()
         if (helper)
             helper->hide();
     }
+}
+
+void SkinFrame::deleteHelpers()
+{
+    delete m_caption.data();
+    delete m_left.data();
+    delete m_right.data();
+    delete m_bottom.data();
 }
 
 void SkinFrame::placeHelpers()

@@ -109,6 +109,7 @@ private:
     void createHelpers();
     void placeHelpers();
     void hideHelpers();
+    void deleteHelpers();
     void followFullScreen();
     bool followFlagChange();
     bool helpersOnTop(const std::array<QWidget *, 4> &helpers) const;

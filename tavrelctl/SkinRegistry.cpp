@@ -11,7 +11,13 @@ namespace tavrelctl {
 
 SkinRegistry::SkinRegistry() : m_scheme(SkinScheme::Initial) {}
 
-SkinRegistry::~SkinRegistry() = default;
+SkinRegistry::~SkinRegistry()
+{
+    // The factories are this library's code, and a fresh registry
+    // installs them again.
+    for (QAccessible::InterfaceFactory factory : std::as_const(m_accessibleFactories))
+        QAccessible::removeFactory(factory);
+}
 
 SkinRegistry &SkinRegistry::create()
 {
@@ -75,6 +81,14 @@ void SkinRegistry::keepPicture(const QByteArray &stored, std::shared_ptr<const S
         }
     }
     m_pictures.insert(stored, std::move(picture));
+}
+
+void SkinRegistry::installAccessibleFactory(QAccessible::InterfaceFactory factory)
+{
+    if (m_accessibleFactories.contains(factory))
+        return;
+    m_accessibleFactories.append(factory);
+    QAccessible::installFactory(factory);
 }
 
 KeyboardMoveSize *SkinRegistry::keyboardMoveSize() const

@@ -2,6 +2,7 @@
 
 #include "FrameRequests.h"
 
+#include <QAccessible>
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -21,8 +22,9 @@ class SkinPicture;
 // What the engine keeps for the whole process, in one place: the colour
 // scheme every skinned window shows, the decoded pictures shared by the
 // windows, the long tiles painters blit, the native frame last seen, the
-// running keyboard move or size, and the hooks tests put in place of the
-// window system's move and resize. Nothing else in the engine is static.
+// running keyboard move or size, the accessible interfaces of the skin's
+// own widgets, and the hooks tests put in place of the window system's
+// move and resize. Nothing else in the engine is static.
 //
 // Made on first use; destroyed with the application object, before Qt's
 // graphics go (a pixmap must not outlive QGuiApplication). Whatever asks
@@ -67,6 +69,10 @@ public:
     KeyboardMoveSize *keyboardMoveSize() const;
     void setKeyboardMoveSize(KeyboardMoveSize *session);
 
+    // Qt's accessibility asks `factory` for the interfaces of the skin's own
+    // widgets from the first call on, until the registry goes.
+    void installAccessibleFactory(QAccessible::InterfaceFactory factory);
+
     FrameRequests::MoveHook &moveHook() { return m_moveHook; }
     FrameRequests::ResizeHook &resizeHook() { return m_resizeHook; }
 
@@ -87,6 +93,7 @@ private:
     int m_piecesBuilt = 0;
     QMargins m_nativeFrame;
     QPointer<KeyboardMoveSize> m_keyboardMoveSize;
+    QList<QAccessible::InterfaceFactory> m_accessibleFactories;
     FrameRequests::MoveHook m_moveHook;
     FrameRequests::ResizeHook m_resizeHook;
 };

@@ -3,6 +3,7 @@
 #include <QPalette>
 
 #include <algorithm>
+#include <cmath>
 
 #include "PixelArtScaler.h"
 #include "SkinRegistry.h"
@@ -51,6 +52,71 @@ QColor SkinTheme::swatch(SkinLayout::Swatch swatch) const
     return QColor::fromRgba(m_image.pixel(cell.center()));
 }
 
+qreal SkinTheme::contrastRatio(const QColor &a, const QColor &b)
+{
+    // Relative luminance of sRGB colours, and the ratio of the lighter one's
+    // to the darker one's, each plus the 0.05 of ambient light.
+    auto luminance = [](const QColor &c) {
+        auto channel = [](qreal v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const qreal la = luminance(a), lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
+SkinTheme::CaptionText SkinTheme::captionText(SkinLayout::Look look, int captionHeight) const
+{
+    const int key = captionHeight * 2 + int(look);
+    auto it = m_captionText.constFind(key);
+    if (it != m_captionText.constEnd())
+        return *it;
+    // Every opaque pixel of the band that the text box can cover, from the
+    // text's start in either end cell on.
+    const int top = m_layout.marker(SkinLayout::TextTop);
+    const int bottom = qMin(captionHeight, top + m_layout.glyphSize().height());
+    const int inset = m_layout.marker(SkinLayout::TextLeft);
+    QList<QColor> behind;
+    for (SkinLayout::BandPart part :
+         {SkinLayout::LeftEnd, SkinLayout::Middle, SkinLayout::RightEnd}) {
+        const QRect cell = captionSource(look, part, captionHeight);
+        const int left = part == SkinLayout::LeftEnd ? cell.left() + inset : cell.left();
+        const int right = part == SkinLayout::RightEnd ? cell.right() - inset : cell.right();
+        for (int y = cell.top() + top; y < cell.top() + bottom; ++y) {
+            for (int x = left; x <= right; ++x) {
+                const QRgb c = m_image.pixel(x, y);
+                if (qAlpha(c) == 255)
+                    behind.append(QColor::fromRgb(c));
+            }
+        }
+    }
+    CaptionText text;
+    text.ink = swatch(look == SkinLayout::Active ? SkinLayout::ActiveCaptionTextSwatch
+                                                 : SkinLayout::InactiveCaptionTextSwatch);
+    qreal least = 21;
+    for (const QColor &c : std::as_const(behind))
+        least = qMin(least, contrastRatio(text.ink, c));
+    // The scheme's caption text colour stays; where some of the band behind
+    // it is too close to it (a light title on the light top rows), the
+    // glyphs get a halo that is not: the window text colour, or black or
+    // white, whichever stands out most.
+    if (least < MinimumTextContrast) {
+        qreal best = 0;
+        for (const QColor &candidate :
+             {swatch(SkinLayout::WindowTextSwatch), QColor(Qt::black), QColor(Qt::white)}) {
+            const qreal ratio = contrastRatio(text.ink, candidate);
+            if (ratio > best) {
+                best = ratio;
+                text.halo = candidate;
+            }
+        }
+    }
+    m_captionText.insert(key, text);
+    return text;
+}
+
 QRect SkinTheme::captionSource(SkinLayout::Look look, SkinLayout::BandPart part, int height) const
 {
     const bool tall = height > m_layout.shortBandHeight();
@@ -84,6 +150,33 @@ QPixmap SkinTheme::devicePiece(const QRect &source, const QSize &deviceSize, qre
     const QPixmap pixmap = QPixmap::fromImage(piece);
     m_pieces.insert(key, pixmap);
     return pixmap;
+}
+
+QPixmap SkinTheme::greyPiece(const QRect &source, const QSize &deviceSize, qreal ratio) const
+{
+    const QPixmap coloured = devicePiece(source, deviceSize, ratio);
+    if (coloured.isNull())
+        return coloured;
+    const qint64 key = coloured.cacheKey();
+    auto it = m_greyPieces.constFind(key);
+    if (it != m_greyPieces.constEnd())
+        return *it;
+    // Each pixel keeps its luminance, so every contrast within the piece
+    // stays what it was in colour.
+    QImage image = coloured.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = QColor::fromRgba(line[x]);
+            const qreal l = qMax(0.0, contrastRatio(c, Qt::black) * 0.05 - 0.05);
+            const qreal v = l <= 0.0031308 ? l * 12.92 : 1.055 * std::pow(l, 1 / 2.4) - 0.055;
+            const int g = qBound(0, qRound(v * 255), 255);
+            line[x] = qRgba(g, g, g, qAlpha(line[x]));
+        }
+    }
+    const QPixmap grey = QPixmap::fromImage(image);
+    m_greyPieces.insert(key, grey);
+    return grey;
 }
 
 QList<QRect> SkinTheme::rowNeighbours(const QRect &source) const

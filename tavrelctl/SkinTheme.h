@@ -34,6 +34,22 @@ public:
     // the swatches; built on first use.
     const QPalette &controlPalette() const;
 
+    // The contrast a reader needs between text and what lies behind it.
+    static constexpr qreal MinimumTextContrast = 4.5;
+    // The ratio of the lighter colour's luminance to the darker one's (1 to
+    // 21), as reading-contrast guidelines measure it.
+    static qreal contrastRatio(const QColor &a, const QColor &b);
+    // How a caption of `captionHeight` pixels writes its title: in the
+    // scheme's caption text colour, with a halo around the glyphs (valid
+    // only where needed) wherever that colour stands out less than
+    // MinimumTextContrast from part of the band behind the text.
+    struct CaptionText
+    {
+        QColor ink;
+        QColor halo;
+    };
+    CaptionText captionText(SkinLayout::Look look, int captionHeight) const;
+
     // The caption band rows a caption of `height` pixels draws from.
     QRect captionSource(SkinLayout::Look look, SkinLayout::BandPart part, int height) const;
 
@@ -44,6 +60,9 @@ public:
     // size and ratio and shared by every window, so a new device pixel
     // ratio builds only its own pieces.
     QPixmap devicePiece(const QRect &source, const QSize &deviceSize, qreal ratio = 0) const;
+
+    // devicePiece() in greys of the same luminance.
+    QPixmap greyPiece(const QRect &source, const QSize &deviceSize, qreal ratio = 0) const;
 
     // How many themes this process has built (each costs one palette pass
     // and one conversion of the picture), as SkinRegistry counts them.
@@ -67,6 +86,8 @@ private:
     // Keyed by source rectangle, and device size with the ratio in 1/1024.
     mutable QHash<std::pair<quint64, quint64>, QPixmap> m_pieces;
     mutable std::optional<QPalette> m_palette;
+    mutable QHash<int, CaptionText> m_captionText;
+    mutable QHash<qint64, QPixmap> m_greyPieces;
 };
 
 } // namespace tavrelctl

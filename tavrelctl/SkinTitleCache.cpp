@@ -13,12 +13,28 @@ bool SkinTitleCache::Key::operator==(const Key &o) const
            font == o.font;
 }
 
-const QFont &SkinTitleCache::boldFont(const QFont &windowFont)
+const QFont &SkinTitleCache::boldFont(const QFont &windowFont, int maxLineHeight)
 {
-    if (!m_hasBold || !(windowFont == m_windowFont)) {
+    if (!m_hasBold || !(windowFont == m_windowFont) || maxLineHeight != m_maxLineHeight) {
         m_windowFont = windowFont;
+        m_maxLineHeight = maxLineHeight;
         m_boldFont = windowFont;
         m_boldFont.setBold(true);
+        // A large application font shrinks to the caption rather than losing
+        // its descenders (or its tops) at the caption's edges.
+        if (maxLineHeight > 0 && QFontMetrics(m_boldFont).height() > maxLineHeight) {
+            if (m_boldFont.pixelSize() > 0) {
+                int size = m_boldFont.pixelSize();
+                while (size > 1 && QFontMetrics(m_boldFont).height() > maxLineHeight)
+                    m_boldFont.setPixelSize(--size);
+            } else {
+                qreal size = m_boldFont.pointSizeF();
+                while (size > 1 && QFontMetrics(m_boldFont).height() > maxLineHeight) {
+                    size -= 0.25;
+                    m_boldFont.setPointSizeF(size);
+                }
+            }
+        }
         m_hasBold = true;
     }
     return m_boldFont;

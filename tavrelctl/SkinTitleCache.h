@@ -41,7 +41,9 @@ public:
         bool operator==(const Key &other) const;
     };
 
-    const QFont &boldFont(const QFont &windowFont);
+    // The window font made bold, and smaller where its lines would be
+    // taller than `maxLineHeight` (none: 0).
+    const QFont &boldFont(const QFont &windowFont, int maxLineHeight = 0);
     // QFontMetrics::elidedText, remembered: a title that fits at one width
     // fits at every wider one.
     QString elided(const QString &title, const QFont &font, int width);
@@ -61,6 +63,7 @@ public:
 private:
     QFont m_windowFont;
     QFont m_boldFont;
+    int m_maxLineHeight = 0;
     bool m_hasBold = false;
 
     QString m_elideTitle;

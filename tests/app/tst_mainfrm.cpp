@@ -283,6 +283,18 @@ void tst_MainFrm::skinBoxRemovesAndApplies()
     QCOMPARE(box->checkState(), Qt::Checked);
     QCOMPARE(RecordingComponent::count(Main, RecordingComponent::ApplySkin), 2);
     QCOMPARE(RecordingComponent::count(Main, RecordingComponent::RemoveSkin), 1);
+    // An assistive tool's Toggle is a user's change too: one handler run each.
+    QAccessibleInterface *a = QAccessible::queryAccessibleInterface(box);
+    QVERIFY(a && a->actionInterface());
+    QVERIFY(a->state().checkable && a->state().checked);
+    a->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QCOMPARE(box->checkState(), Qt::Unchecked);
+    QVERIFY(!a->state().checked);
+    QCOMPARE(RecordingComponent::count(Main, RecordingComponent::RemoveSkin), 2);
+    a->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QCOMPARE(RecordingComponent::count(Main, RecordingComponent::ApplySkin), 3);
+    QCOMPARE(RecordingComponent::count(Main, RecordingComponent::RemoveSkin), 2);
+    QCOMPARE(a->text(QAccessible::Name), QStringLiteral("Skin Enabled"));
     // No scheme is re-sent after ApplySkin.
     QVERIFY(schemePuts().isEmpty());
 }

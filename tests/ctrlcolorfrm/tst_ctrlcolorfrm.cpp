@@ -8,6 +8,7 @@
 #include <TestSupport.h>
 #include <WindowRegistry.h>
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -338,6 +339,17 @@ void tst_CtrlColorFrm::tabOrder()
     QCOMPARE(w->focusWidget(), ctl<QWidget>("Picture1"));
     QTest::keyClick(w->focusWidget(), Qt::Key_Tab);
     QCOMPARE(w->focusWidget(), ctl<QWidget>("Check1"));
+    // Every stop shows when it holds the focus, the picture boxes too.
+    for (const char *name : {"Picture1", "Picture2"}) {
+        QWidget *box = ctl<QWidget>(name);
+        ctl<QWidget>("Text1")->setFocus(Qt::TabFocusReason);
+        const QImage without = box->grab().toImage();
+        box->setFocus(Qt::TabFocusReason);
+        QVERIFY(box->hasFocus());
+        QVERIFY2(box->grab().toImage() != without, name);
+        ctl<QWidget>("Text1")->setFocus(Qt::TabFocusReason);
+        QCOMPARE(box->grab().toImage(), without);
+    }
 }
 
 void tst_CtrlColorFrm::openingState()
@@ -373,6 +385,13 @@ void tst_CtrlColorFrm::skinBoxRemovesAndApplies()
     // A change made by code, not a click, runs no handler.
     box->setChecked(false);
     QCOMPARE(RecordingComponent::callsOn(Demo).size(), 3);
+    // An assistive tool's Toggle runs it once.
+    QAccessibleInterface *a = QAccessible::queryAccessibleInterface(box);
+    QVERIFY(a && a->actionInterface());
+    a->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QCOMPARE(box->checkState(), Qt::Checked);
+    QCOMPARE(RecordingComponent::count(Demo, RecordingComponent::ApplySkin), 3);
+    QCOMPARE(RecordingComponent::callsOn(Demo).size(), 4);
 }
 
 void tst_CtrlColorFrm::anyNonZeroValueApplies_data()

@@ -8,6 +8,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -178,10 +181,20 @@ private slots:
     void missingComponentIsReportedInAMessageBox();
     void frameUnderWindowManagers_data();
     void frameUnderWindowManagers();
+    void accessibleTreeDrivesTheWindows();
 
 private:
     const SkinnedReference &reference(FormKind kind) const { return m_refs.at(int(kind)); }
-    bool startApplication(const QString &program, int scale = 1);
+    bool startApplication(const QString &program, int scale = 1,
+                          const QProcessEnvironment &extra = {});
+    // A session bus with the accessibility bus on it, for the application
+    // and for the tool that walks its tree; the address, or empty.
+    QString startAccessibilityBus();
+    // The program's windows as an assistive tool sees them (tests/e2e/
+    // a11ytree.py), and an action done on a node named `node` in the window
+    // titled `window`.
+    QJsonArray accessibleTree();
+    bool accessibleAction(const QString &window, const QString &node, const QString &action);
     // Waits until exactly one window with this title is shown; 0 if not.
     XWindow waitForWindow(const QString &title);
     bool waitForActive(XWindow window);
@@ -206,6 +219,9 @@ private:
     std::array<SkinnedReference, 3> m_refs;
     std::unique_ptr<QProcess> m_app;
     QByteArray m_appErr;
+    std::unique_ptr<QProcess> m_sessionBus, m_accessibilityBus;
+    QString m_busAddress;
+    QString m_toolError;
 };
 
 void tst_EndToEnd::initTestCase()
@@ -258,20 +274,100 @@ void tst_EndToEnd::cleanup()
         m_app->waitForFinished(5000);
     }
     m_app.reset();
+    // The accessibility bus goes when the session bus it serves goes.
+    for (QProcess *bus : {m_accessibilityBus.get(), m_sessionBus.get()}) {
+        if (bus && bus->state() != QProcess::NotRunning) {
+            bus->terminate();
+            if (!bus->waitForFinished(3000)) {
+                bus->kill();
+                bus->waitForFinished(3000);
+            }
+        }
+    }
+    m_accessibilityBus.reset();
+    m_sessionBus.reset();
+    m_busAddress.clear();
     m_rowSession.reset();
 }
 
-bool tst_EndToEnd::startApplication(const QString &program, int scale)
+bool tst_EndToEnd::startApplication(const QString &program, int scale,
+                                    const QProcessEnvironment &extra)
 {
     m_app = std::make_unique<QProcess>();
     x().prepare(m_app.get());
-    if (scale != 1) {
-        QProcessEnvironment env = m_app->processEnvironment();
+    QProcessEnvironment env = m_app->processEnvironment();
+    if (scale != 1)
         env.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
-        m_app->setProcessEnvironment(env);
-    }
+    for (const QString &name : extra.keys())
+        env.insert(name, extra.value(name));
+    m_app->setProcessEnvironment(env);
     m_app->start(program, {});
     return m_app->waitForStarted(5000);
+}
+
+QString tst_EndToEnd::startAccessibilityBus()
+{
+    m_sessionBus = std::make_unique<QProcess>();
+    x().prepare(m_sessionBus.get());
+    m_sessionBus->start(QStringLiteral("dbus-daemon"),
+                        {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                         QStringLiteral("--print-address=1")});
+    if (!m_sessionBus->waitForStarted(5000))
+        return QString();
+    if (!QTest::qWaitFor([&] { return m_sessionBus->canReadLine(); }, 5000))
+        return QString();
+    m_busAddress = QString::fromLocal8Bit(m_sessionBus->readLine()).trimmed();
+    if (m_busAddress.isEmpty())
+        return QString();
+    m_accessibilityBus = std::make_unique<QProcess>();
+    x().prepare(m_accessibilityBus.get());
+    QProcessEnvironment env = m_accessibilityBus->processEnvironment();
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_busAddress);
+    m_accessibilityBus->setProcessEnvironment(env);
+    m_accessibilityBus->start(QStringLiteral("/usr/libexec/at-spi-bus-launcher"),
+                              {QStringLiteral("--launch-immediately")});
+    return m_accessibilityBus->waitForStarted(5000) ? m_busAddress : QString();
+}
+
+namespace {
+// Runs the tree tool (the system Python, which has pyatspi) on the bus.
+QByteArray runTreeTool(const e2e::XSession &x, const QString &bus, const QStringList &args,
+                       QString *error)
+{
+    error->clear();
+    QProcess tool;
+    x.prepare(&tool);
+    QProcessEnvironment env = tool.processEnvironment();
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus);
+    tool.setProcessEnvironment(env);
+    tool.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral(TAVREL_A11YTREE)} + args);
+    if (!tool.waitForFinished(20000) || tool.exitStatus() != QProcess::NormalExit ||
+        tool.exitCode() != 0) {
+        *error = QStringLiteral("a11ytree.py %1: %2")
+                     .arg(args.join(QLatin1Char(' ')),
+                          QString::fromLocal8Bit(tool.readAllStandardError()).trimmed());
+        tool.kill();
+        tool.waitForFinished(3000);
+        return QByteArray();
+    }
+    return tool.readAllStandardOutput();
+}
+} // namespace
+
+QJsonArray tst_EndToEnd::accessibleTree()
+{
+    const QByteArray out =
+        runTreeTool(x(), m_busAddress, {QStringLiteral("tree"), MainTitle}, &m_toolError);
+    return QJsonDocument::fromJson(out).array();
+}
+
+bool tst_EndToEnd::accessibleAction(const QString &window, const QString &node,
+                                    const QString &action)
+{
+    return runTreeTool(x(), m_busAddress, {QStringLiteral("do"), MainTitle, window, node, action},
+                       &m_toolError)
+                   .isEmpty() &&
+           m_toolError.isEmpty();
 }
 
 QString tst_EndToEnd::applicationOutput()
@@ -1349,6 +1445,158 @@ void tst_EndToEnd::checkWindowsTogether(XWindow main, WindowCells &cells)
     x().changeState(clean, QStringLiteral("_NET_WM_STATE_FULLSCREEN"), false);
     if (!QTest::qWaitFor([&] { return !fullScreen(); }, InputTimeout))
         cells.failures << QStringLiteral("CleanFrm does not leave full screen");
+}
+
+void tst_EndToEnd::accessibleTreeDrivesTheWindows()
+{
+    // The program as an assistive tool meets it on the accessibility bus:
+    // every window's frame parts are in the tree while its skin is on and
+    // gone while it is off, nothing hidden offers an action, and the
+    // windows open, lose and regain their skin, maximise, restore and close
+    // through the tree's actions, with the effect on the screen.
+    const QString bus = startAccessibilityBus();
+    QVERIFY2(!bus.isEmpty(), "no session bus with an accessibility bus");
+    QProcessEnvironment extra;
+    extra.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus);
+    extra.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
+    QVERIFY(startApplication(testing::applicationPath(), 1, extra));
+    const XWindow main = waitForWindow(MainTitle);
+    QVERIFY2(main, qPrintable(applicationOutput()));
+
+    const QStringList borders{QStringLiteral("Left border"), QStringLiteral("Right border"),
+                              QStringLiteral("Bottom border")};
+    const QStringList buttonNames{QStringLiteral("Close"), QStringLiteral("Maximize"),
+                                  QStringLiteral("Restore"), QStringLiteral("Minimize")};
+    // What is wrong with a window's tree, or empty; `summary` gets its counts.
+    const auto treeProblem = [&](const QString &title, bool skinned, int buttons,
+                                 QString *summary) -> QString {
+        const QJsonArray windows = accessibleTree();
+        for (const QJsonValue &value : windows) {
+            const QJsonObject window = value.toObject();
+            if (window.value(QLatin1String("title")).toString() != title)
+                continue;
+            int captions = 0, frameParts = 0, captionButtons = 0;
+            for (const QJsonValue &n : window.value(QLatin1String("nodes")).toArray()) {
+                const QJsonObject node = n.toObject();
+                const QString name = node.value(QLatin1String("name")).toString();
+                // The title bar, which reads the title as its text too.
+                if (node.value(QLatin1String("depth")).toInt() > 0 && name == title &&
+                    node.value(QLatin1String("text")).toString() == title)
+                    ++captions;
+                frameParts += borders.contains(name);
+                captionButtons += buttonNames.contains(name);
+            }
+            const int count = window.value(QLatin1String("count")).toInt();
+            const int hidden = window.value(QLatin1String("pressableHidden")).toInt();
+            *summary = QStringLiteral("%1 nodes, %2 pressable hidden, title bar %3, %4 caption "
+                                      "buttons, %5 borders")
+                           .arg(count)
+                           .arg(hidden)
+                           .arg(captions)
+                           .arg(captionButtons)
+                           .arg(frameParts);
+            if (hidden != 0 || captions != (skinned ? 1 : 0) ||
+                captionButtons != (skinned ? buttons : 0) || frameParts != (skinned ? 3 : 0))
+                return *summary;
+            return QString();
+        }
+        return QStringLiteral("no window '%1' in the tree %2").arg(title, m_toolError);
+    };
+    const auto expectTree = [&](const QString &title, bool skinned, int buttons) {
+        QString problem, summary;
+        const bool right = QTest::qWaitFor(
+            [&] { return (problem = treeProblem(title, skinned, buttons, &summary)).isEmpty(); },
+            WindowTimeout);
+        if (right)
+            qInfo("%s, %s: %s", qPrintable(title), skinned ? "skinned" : "unskinned",
+                  qPrintable(summary));
+        return problem;
+    };
+    const auto frameTop = [&](XWindow window) {
+        QMargins extents;
+        return x().frameExtents(window, &extents) ? extents.top() : -1;
+    };
+
+    // The other two windows open through the tree.
+    QVERIFY2(accessibleAction(MainTitle, QStringLiteral("Show Control Form"),
+                              QStringLiteral("Press")),
+             qPrintable(m_toolError));
+    const XWindow ctrl = waitForWindow(CtrlColorTitle);
+    QVERIFY(ctrl && x().moveWindow(ctrl, CtrlColorPlace) && waitForPosition(ctrl, CtrlColorPlace));
+    QVERIFY2(accessibleAction(MainTitle, QStringLiteral("Show VB Menus"), QStringLiteral("Press")),
+             qPrintable(m_toolError));
+    const XWindow clean = waitForWindow(CleanTitle);
+    QVERIFY(clean && x().moveWindow(clean, CleanPlace) && waitForPosition(clean, CleanPlace));
+
+    // The fixed dialogs offer Close alone, the menu demo all three.
+    for (const auto &[title, buttons] :
+         {std::pair{MainTitle, 1}, std::pair{CtrlColorTitle, 1}, std::pair{CleanTitle, 3}}) {
+        const QString problem = expectTree(title, true, buttons);
+        QVERIFY2(problem.isEmpty(), qPrintable(title + QLatin1String(": ") + problem));
+    }
+
+    // "Skin Enabled" off and on again through the tree: the window
+    // manager's frame comes and goes, and the skin's parts with it.
+    for (const auto &[title, window] : {std::pair{MainTitle, main}, std::pair{CtrlColorTitle, ctrl}}) {
+        QVERIFY2(accessibleAction(title, QStringLiteral("Skin Enabled"), QStringLiteral("Toggle")),
+                 qPrintable(m_toolError));
+        QVERIFY2(QTest::qWaitFor([&, window = window] { return frameTop(window) > 0; },
+                                 WindowTimeout),
+                 qPrintable(title + QLatin1String(": no window manager's frame")));
+        QString problem = expectTree(title, false, 1);
+        QVERIFY2(problem.isEmpty(), qPrintable(title + QLatin1String(": ") + problem));
+        QVERIFY2(accessibleAction(title, QStringLiteral("Skin Enabled"), QStringLiteral("Toggle")),
+                 qPrintable(m_toolError));
+        QVERIFY2(QTest::qWaitFor([&, window = window] { return frameTop(window) == 0; },
+                                 WindowTimeout),
+                 qPrintable(title + QLatin1String(": the window manager's frame stays")));
+        problem = expectTree(title, true, 1);
+        QVERIFY2(problem.isEmpty(), qPrintable(title + QLatin1String(": ") + problem));
+    }
+    // The main window's caption is drawn again as the component draws it.
+    const SkinnedReference &ref = reference(FormKind::Main);
+    const QRect caption = ref.rect(QStringLiteral("tavrelskin_caption"));
+    double match = 0;
+    QVERIFY2(QTest::qWaitFor(
+                 [&] {
+                     match = testing::shareLike(x().screenshot(), x().geometry(main).topLeft(),
+                                                ref.image(), caption);
+                     return match >= 0.9;
+                 },
+                 InputTimeout),
+             qPrintable(QStringLiteral("caption like the reference in %1% of its pixels")
+                            .arg(match * 100, 0, 'f', 1)));
+
+    // Maximize and Restore through the tree.
+    const auto maximized = [&] {
+        const QStringList states = x().windowStates(clean);
+        return states.contains(QStringLiteral("_NET_WM_STATE_MAXIMIZED_VERT")) &&
+               states.contains(QStringLiteral("_NET_WM_STATE_MAXIMIZED_HORZ"));
+    };
+    QVERIFY2(accessibleAction(CleanTitle, QStringLiteral("Maximize"), QStringLiteral("Press")),
+             qPrintable(m_toolError));
+    QVERIFY2(QTest::qWaitFor(maximized, WindowTimeout), "the menu demo is not maximised");
+    QTRY_COMPARE_WITH_TIMEOUT(x().geometry(clean).width(), 1280, WindowTimeout);
+    QVERIFY2(QTest::qWaitFor(
+                 [&] {
+                     return accessibleAction(CleanTitle, QStringLiteral("Restore"),
+                                             QStringLiteral("Press"));
+                 },
+                 WindowTimeout),
+             qPrintable(m_toolError));
+    QVERIFY2(QTest::qWaitFor([&] { return !maximized(); }, WindowTimeout),
+             "the menu demo stays maximised");
+
+    // Close through the tree: each window goes; the last one ends the process.
+    for (const auto &title : {CleanTitle, MainTitle, CtrlColorTitle}) {
+        QVERIFY2(accessibleAction(title, QStringLiteral("Close"), QStringLiteral("Press")),
+                 qPrintable(m_toolError));
+        QVERIFY2(QTest::qWaitFor([&, title = title] { return x().visibleWindows(title).isEmpty(); },
+                                 WindowTimeout),
+                 qPrintable(title + QLatin1String(" stays open")));
+    }
+    QVERIFY(waitForExit(WindowTimeout));
+    QCOMPARE(m_app->exitCode(), 0);
 }
 
 QTEST_MAIN(tst_EndToEnd)

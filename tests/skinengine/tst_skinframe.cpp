@@ -26,6 +26,8 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStyleHints>
@@ -354,7 +356,7 @@ void TestSkinFrame::applyAndRemoveRoundTrip()
         if (it.key() != QLatin1String("central") && kind != WindowKind::MenuWindow)
             QCOMPARE(it->topLeft(), was.topLeft() + QPoint(6, 25));
     }
-    const QWidget *caption = m_skin->frame()->caption();
+    const QPointer<QWidget> caption = m_skin->frame()->caption();
     QVERIFY(caption && caption->isVisible());
     QCOMPARE(caption->geometry(), QRect(0, 0, m_window->width(), 25));
 
@@ -382,7 +384,10 @@ void TestSkinFrame::applyAndRemoveRoundTrip()
     QVERIFY(removeSkin(m_skin.get()));
     settle();
     QVERIFY2(sameState(before, WindowState::of(m_window.get()), &why), qPrintable(why));
-    QVERIFY(!caption->isVisible());
+    // The frame parts go with the skin, out of the accessible tree too.
+    QVERIFY(!caption);
+    QVERIFY(m_window->findChildren<QWidget *>(QRegularExpression(QStringLiteral("^tavrelskin_")))
+                .isEmpty());
     if (onWayland()) {
         const QSize decorated = m_window->frameGeometry().size();
         QVERIFY2(decorated.width() > before.size.width() &&
@@ -689,9 +694,24 @@ void TestSkinFrame::buttonsFollowWindowFlags()
     QVERIFY(showSkinned(kind));
     QStringList shown;
     int lastX = INT_MAX;
+    QAccessibleInterface *caption =
+        QAccessible::queryAccessibleInterface(m_skin->frame()->caption());
+    QCOMPARE(caption->childCount(), names.size());
     for (SkinCaptionButton *button : m_skin->frame()->buttons()) {
-        if (!button->isVisible())
+        if (!button->isVisible()) {
+            // Not offered: not in the tree, and an assistive tool that
+            // holds on to it cannot press it.
+            QAccessibleInterface *a = QAccessible::queryAccessibleInterface(button);
+            QCOMPARE(caption->indexOfChild(a), -1);
+            QVERIFY(!button->isEnabled());
+            QSignalSpy clicked(button, &QAbstractButton::clicked);
+            a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+            QTest::qWait(200); // a press animates for 100 ms before it clicks
+            QCOMPARE(clicked.size(), 0);
+            QVERIFY(m_window->isVisible() && !m_window->isMinimized());
             continue;
+        }
+        QCOMPARE(caption->child(int(shown.size()))->object(), button);
         QAccessibleInterface *a = QAccessible::queryAccessibleInterface(button);
         QVERIFY(a);
         QCOMPARE(a->role(), QAccessible::Button);
@@ -936,6 +956,10 @@ void TestSkinFrame::windowChangesKeepOneFrame()
         for (const char *part :
              {"tavrelskin_caption", "tavrelskin_left", "tavrelskin_right", "tavrelskin_bottom"}) {
             auto *helper = m_window->findChild<QWidget *>(QLatin1String(part));
+            // Hidden or not made yet (the skin makes them anew each time it
+            // goes on) are both not shown.
+            if (!helper && shown)
+                return QStringLiteral("%1 missing").arg(QLatin1String(part));
             if (helper && helper->isVisible() != shown)
                 return QStringLiteral("%1 %2").arg(QLatin1String(part),
                                                    shown ? QStringLiteral("hidden")
@@ -985,6 +1009,11 @@ void TestSkinFrame::windowChangesKeepOneFrame()
             settle();
             QVERIFY(!skin->isApplied() && !skin->isAside());
             QVERIFY(!handleFrameless());
+            // Off in full screen, the hidden parts go as well.
+            QVERIFY(
+                m_window
+                    ->findChildren<QWidget *>(QRegularExpression(QStringLiteral("^tavrelskin_")))
+                    .isEmpty());
             QCOMPARE(m_window->findChild<QWidget *>(QStringLiteral("Text1"))->pos(), editNative);
             QVERIFY(applySkin(m_skin.get()));
             settle();
@@ -1447,7 +1476,7 @@ void TestSkinFrame::windowMenuOpens()
     QVERIFY(applySkin(m_skin.get()));
     QVERIFY(activate(m_window.get()));
     tavrelctl::SkinCaption *caption = m_skin->frame()->caption();
-    tavrelctl::SkinWindowMenu *menu = caption->windowMenu();
+    QPointer<tavrelctl::SkinWindowMenu> menu = caption->windowMenu();
     QVERIFY(!menu->isVisible());
     const QPoint pointer(150, 12);
     if (how == QLatin1String("right-click")) {
@@ -1465,10 +1494,11 @@ void TestSkinFrame::windowMenuOpens()
     QTRY_VERIFY(menu->isVisible());
     QCOMPARE(menu->geometry().topLeft(), m_window->mapToGlobal(where));
     menu->hide();
-    // With the skin off the caption and its menu key are gone.
+    // With the skin off the caption, its menu and its menu key are gone.
     QVERIFY(removeSkin(m_skin.get()));
+    QVERIFY(!menu);
     QTest::keyClick(m_window.get(), Qt::Key_Space, Qt::AltModifier);
-    QVERIFY(!menu->isVisible());
+    QVERIFY(!QApplication::activePopupWidget());
 }
 
 void TestSkinFrame::keyboardMoveAndSize_data()
@@ -1557,8 +1587,19 @@ void TestSkinFrame::frameIsNamedForAccessibility()
         QVERIFY(a);
         names << a->text(QAccessible::Name);
     }
-    QCOMPARE(names, (QStringList{QStringLiteral("Title bar"), QStringLiteral("Left border"),
+    // The caption is the window's title bar and reads its title.
+    QCOMPARE(names, (QStringList{m_window->windowTitle(), QStringLiteral("Left border"),
                                  QStringLiteral("Right border"), QStringLiteral("Bottom border")}));
+    QAccessibleInterface *caption =
+        QAccessible::queryAccessibleInterface(m_skin->frame()->caption());
+    QCOMPARE(caption->role(), QAccessible::TitleBar);
+    QCOMPARE(caption->text(QAccessible::Description), QStringLiteral("Title bar"));
+    m_window->setWindowTitle(QStringLiteral("Renamed"));
+    QCOMPARE(caption->text(QAccessible::Name), QStringLiteral("Renamed"));
+    QVERIFY(caption->textInterface());
+    QCOMPARE(caption->textInterface()->text(0, caption->textInterface()->characterCount()),
+             QStringLiteral("Renamed"));
+    QCOMPARE(caption->childCount(), 3);
     // No visible object of the skin without a name.
     QAccessibleInterface *window = QAccessible::queryAccessibleInterface(m_window.get());
     for (int i = 0; i < window->childCount(); ++i) {

@@ -19,6 +19,7 @@
 #include <QtMath>
 
 #include <cmath>
+#include <functional>
 
 using namespace skintest;
 
@@ -45,13 +46,17 @@ private slots:
     void keptFrameFollowsChanges_data();
     void keptFrameFollowsChanges();
     void buttonStateReachesTheScreen();
+    void captionTitleReads_data();
+    void captionTitleReads();
 
 private:
     // `imageRatio` > 0: rendered into an image of that device pixel ratio
     // instead of grabbed at the screen's. `buttons`: the caption buttons'
     // rectangles in the window (logical pixels).
+    // `prepare` runs on the window before the skin goes on.
     QImage renderWindow(WindowKind kind, int scheme, bool active, const QByteArray &bitmap = {},
-                        qreal imageRatio = 0, QList<QRect> *buttons = nullptr);
+                        qreal imageRatio = 0, QList<QRect> *buttons = nullptr,
+                        const std::function<void(QWidget *)> &prepare = {});
     void save(const QImage &image, const QString &name);
 };
 
@@ -64,9 +69,12 @@ void TestSkinRender::initTestCase()
 
 QImage TestSkinRender::renderWindow(WindowKind kind, int scheme, bool active,
                                     const QByteArray &bitmap, qreal imageRatio,
-                                    QList<QRect> *buttons)
+                                    QList<QRect> *buttons,
+                                    const std::function<void(QWidget *)> &prepare)
 {
     std::unique_ptr<QWidget> window(createWindow(kind));
+    if (prepare)
+        prepare(window.get());
     std::unique_ptr<QWidget> other;
     auto skin = loadSkin(window.get(), nullptr,
                          bitmap.isEmpty() ? storedProperties() : storedProperties(bitmap));
@@ -642,8 +650,9 @@ void TestSkinRender::keptFrameFollowsChanges()
             QVERIFY(putScheme(skin.get(), 3));
             break;
         case Change::Font: {
+            // Smaller: a larger font may shrink back to the caption's size.
             QFont font = window->font();
-            font.setPointSizeF(font.pointSizeF() * 1.5);
+            font.setPointSizeF(font.pointSizeF() * 0.75);
             window->setFont(font);
             break;
         }
@@ -792,6 +801,158 @@ void TestSkinRender::buttonStateReachesTheScreen()
     minimize->setDown(false);
     QTRY_COMPARE(onScreen(), normal);
     skin.reset();
+}
+
+
+void TestSkinRender::captionTitleReads_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("scheme");
+    QTest::addColumn<bool>("active");
+    QTest::addColumn<bool>("rightToLeft");
+    QTest::addColumn<int>("pointSize"); // of the window's font; 0: the standard one
+    const char *schemes[] = {"light blue", "dark blue", "green"};
+    for (int scheme = 1; scheme <= 3; ++scheme) {
+        for (bool active : {true, false}) {
+            for (bool rtl : {false, true})
+                QTest::addRow("%s, %s%s", schemes[scheme - 1], active ? "active" : "inactive",
+                              rtl ? ", right to left" : "")
+                    << int(WindowKind::FixedDialog) << scheme << active << rtl << 0;
+        }
+    }
+    QTest::newRow("sizable, right to left") << int(WindowKind::Sizable) << 1 << true << true << 0;
+    // A large font shrinks to the caption instead of losing its descenders.
+    QTest::newRow("16 pt") << int(WindowKind::FixedDialog) << 1 << true << false << 16;
+    QTest::newRow("sizable, 16 pt, right to left, inactive")
+        << int(WindowKind::Sizable) << 3 << false << true << 16;
+}
+
+// The title as a reader meets it, from the rendered caption: drawn in every
+// scheme, look and direction, clear of the caption buttons, and every edge
+// of its glyphs meeting, within two pixels, a colour that stands out 4.5:1
+// from the ink (the caption itself, or a halo drawn with the text). The ink
+// is the commonest colour deep inside the pixels the title changes.
+// Inactive buttons' symbols stand out 3:1 from their discs.
+void TestSkinRender::captionTitleReads()
+{
+    QFETCH(int, kind);
+    QFETCH(int, scheme);
+    QFETCH(bool, active);
+    QFETCH(bool, rightToLeft);
+    QFETCH(int, pointSize);
+    auto prepare = [rightToLeft, pointSize](const QString &title) {
+        return [rightToLeft, pointSize, title](QWidget *w) {
+            w->setWindowTitle(title);
+            if (rightToLeft)
+                w->setLayoutDirection(Qt::RightToLeft);
+            if (pointSize > 0) {
+                QFont font = w->font();
+                font.setPointSize(pointSize);
+                w->setFont(font);
+            }
+        };
+    };
+    QList<QRect> buttons;
+    const QImage titled = renderWindow(WindowKind(kind), scheme, active, {}, 1.0, &buttons,
+                                       prepare(QStringLiteral("Tavrel Sample")))
+                              .convertToFormat(QImage::Format_RGB32);
+    const QImage bare =
+        renderWindow(WindowKind(kind), scheme, active, {}, 1.0, nullptr, prepare(QString()))
+            .convertToFormat(QImage::Format_RGB32);
+    QVERIFY(!titled.isNull() && titled.size() == bare.size());
+    QVERIFY(!buttons.isEmpty());
+
+    const QRect all = titled.rect();
+    auto changed = [&](QPoint p) { return all.contains(p) && titled.pixel(p) != bare.pixel(p); };
+    QRect footprint;
+    QHash<QRgb, int> deep;
+    for (int y = 0; y < titled.height(); ++y) {
+        for (int x = 0; x < titled.width(); ++x) {
+            if (!changed({x, y}))
+                continue;
+            footprint |= QRect(x, y, 1, 1);
+            bool inside = true;
+            for (int dy = -1; dy <= 1 && inside; ++dy)
+                for (int dx = -1; dx <= 1 && inside; ++dx)
+                    inside = changed({x + dx, y + dy});
+            if (inside)
+                ++deep[titled.pixel(x, y)];
+        }
+    }
+    QVERIFY2(footprint.width() > 40, "no title drawn");
+    save(titled.copy(0, 0, titled.width(), 40),
+         QStringLiteral("engine-title-%1").arg(QString::fromLatin1(QTest::currentDataTag())
+                                                   .replace(QLatin1String(", "), QLatin1String("-"))
+                                                   .replace(QLatin1Char(' '), QLatin1Char('-'))));
+    for (const QRect &button : std::as_const(buttons))
+        QVERIFY2(!footprint.intersects(button), "the title runs under a caption button");
+    // Right to left, the title starts at the right.
+    QCOMPARE(footprint.center().x() > titled.width() / 2, rightToLeft);
+    // Whole: the ink is drawn clipped to its text box, its halo (or shadow)
+    // a pixel beyond it; ink cut at an edge of the box shows as a halo
+    // outside it.
+    std::shared_ptr<const tavrelctl::SkinPicture> picture;
+    QVERIFY(tavrelctl::SkinPicture::fromImage(
+        QImage::fromData(realPictureFile(), "BMP").convertToFormat(QImage::Format_Indexed8),
+        &picture));
+    const tavrelctl::SkinLayout &layout = picture->layout();
+    const int boxTop = layout.marker(tavrelctl::SkinLayout::TextTop);
+    const int boxBottom = boxTop + layout.glyphSize().height() - 1;
+    QVERIFY2(footprint.top() >= boxTop && footprint.bottom() <= boxBottom,
+             qPrintable(QStringLiteral("title rows %1 to %2 in a text box of rows %3 to %4")
+                            .arg(footprint.top())
+                            .arg(footprint.bottom())
+                            .arg(boxTop)
+                            .arg(boxBottom)));
+    QRgb ink = 0;
+    for (auto it = deep.cbegin(); it != deep.cend(); ++it)
+        if (it.value() > deep.value(ink))
+            ink = it.key();
+    // The glyphs' bodies: the ink and its shades within 1.5:1 of it. Each
+    // body pixel must have, within two pixels, one that stands out from the
+    // ink: the caption beyond the glyph's edge, or a halo drawn around it.
+    auto contrast = [&](QPoint p) {
+        return tavrelctl::SkinTheme::contrastRatio(QColor::fromRgb(ink), titled.pixelColor(p));
+    };
+    qreal least = 21;
+    int edges = 0;
+    for (int y = footprint.top(); y <= footprint.bottom(); ++y) {
+        for (int x = footprint.left(); x <= footprint.right(); ++x) {
+            if (contrast({x, y}) >= 1.5)
+                continue;
+            ++edges;
+            qreal best = 1;
+            for (int dy = -2; dy <= 2; ++dy)
+                for (int dx = -2; dx <= 2; ++dx)
+                    if (all.contains(QPoint(x + dx, y + dy)))
+                        best = qMax(best, contrast({x + dx, y + dy}));
+            least = qMin(least, best);
+        }
+    }
+    QVERIFY(edges > 50);
+    qInfo("title edge contrast %.2f:1 (ink %s, %d glyph pixels)", least,
+          qPrintable(QColor::fromRgb(ink).name()), edges);
+    QVERIFY2(least >= tavrelctl::SkinTheme::MinimumTextContrast, qPrintable(QString::number(least)));
+
+    // The buttons' symbols against their discs: the disc is the glyph's
+    // commonest colour, the symbol the one that differs most from it.
+    for (const QRect &button : std::as_const(buttons)) {
+        QHash<QRgb, int> counts;
+        const QRect glyph = button.intersected(all);
+        for (int y = glyph.top(); y <= glyph.bottom(); ++y)
+            for (int x = glyph.left(); x <= glyph.right(); ++x)
+                ++counts[bare.pixel(x, y)];
+        QRgb disc = 0;
+        for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+            if (it.value() > counts.value(disc))
+                disc = it.key();
+        qreal symbol = 1;
+        for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+            symbol = qMax(symbol,
+                          tavrelctl::SkinTheme::contrastRatio(QColor(it.key()), QColor(disc)));
+        qInfo("glyph contrast %.2f:1", symbol);
+        QVERIFY2(symbol >= 3.0, qPrintable(QString::number(symbol)));
+    }
 }
 
 QTEST_MAIN(TestSkinRender)
