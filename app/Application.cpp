@@ -11,7 +11,7 @@ bool Application::notify(QObject *receiver, QEvent *event)
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {
-        host::ErrorBoundary::reportEventException(receiver, event);
+        tavrel::host::ErrorBoundary::reportEventException(receiver, event);
         return false;
     }
 }

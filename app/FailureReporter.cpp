@@ -44,7 +44,7 @@ void showMessageBox(const QString &title, const QString &text)
 
 void FailureReporter::install()
 {
-    host::ErrorBoundary::setHandler(&FailureReporter::report);
+    tavrel::host::ErrorBoundary::setHandler(&FailureReporter::report);
 }
 
 void FailureReporter::setPresenter(Presenter presenter)
@@ -62,13 +62,13 @@ QString FailureReporter::title()
     return QStringLiteral("Tavrel Sample");
 }
 
-QString FailureReporter::describe(const host::Status &status)
+QString FailureReporter::describe(const tavrel::host::Status &status)
 {
     return QStringLiteral("Run-time error %1:\n\n%2")
-        .arg(host::codeToHex(status.code()), status.message());
+        .arg(tavrel::host::codeToHex(status.code()), status.message());
 }
 
-void FailureReporter::report(const host::Error &error)
+void FailureReporter::report(const tavrel::host::Error &error)
 {
     State &s = state();
     const QString text = describe(error.status());

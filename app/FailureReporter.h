@@ -26,14 +26,14 @@ public:
     static void setPresenter(Presenter presenter);
     static void resetPresenter();
 
-    static void report(const host::Error &error);
+    static void report(const tavrel::host::Error &error);
 
     static bool hasFailed();
     static QString lastReport();
     static void clear();
 
     static QString title();
-    static QString describe(const host::Status &status);
+    static QString describe(const tavrel::host::Status &status);
 };
 
 } // namespace app

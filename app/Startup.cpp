@@ -31,7 +31,7 @@ bool showMainWindow(WindowRegistry &registry)
     QObject::connect(
         &registry, &WindowRegistry::lastWindowUnloaded, qApp, [] { QCoreApplication::exit(0); },
         Qt::QueuedConnection);
-    return host::ErrorBoundary::run([&] { registry.form(forms::FormKind::Main).show(); });
+    return tavrel::host::ErrorBoundary::run([&] { registry.form(forms::FormKind::Main).show(); });
 }
 
 } // namespace app::Startup

@@ -22,8 +22,8 @@ namespace autoskin {
 namespace {
 bool hasSkin(const QWidget *window)
 {
-    const auto sites = window->findChildren<host::ComponentSite *>(Qt::FindDirectChildrenOnly);
-    for (const host::ComponentSite *site : sites) {
+    const auto sites = window->findChildren<tavrel::host::ComponentSite *>(Qt::FindDirectChildrenOnly);
+    for (const tavrel::host::ComponentSite *site : sites) {
         if (site->className() == skin::className())
             return true;
     }
@@ -37,7 +37,7 @@ AutoSkinner::AutoSkinner(qint32 scheme, const QStringList &componentPaths, QObje
     setObjectName(QStringLiteral("tavrelskin_autoskinner"));
     // Not the host's own defaults: they are found from the program's folder,
     // which says nothing about who may write there.
-    host::ComponentHost::instance().setSearchPaths(componentPaths);
+    tavrel::host::ComponentHost::instance().setSearchPaths(componentPaths);
 }
 
 bool AutoSkinner::wantsSkin(const QWidget *window)
@@ -127,18 +127,18 @@ void AutoSkinner::skin(QWidget *window)
     // Nothing may escape into the application's event loop, whatever the
     // component does.
     try {
-        host::ComponentSite *site = nullptr;
-        const host::Status created = host::ComponentSite::create(
+        tavrel::host::ComponentSite *site = nullptr;
+        const tavrel::host::Status created = tavrel::host::ComponentSite::create(
             skin::className(), skin::instanceName(), window, skin::storedProperties(), &site);
         if (!created) {
             giveUp(created.toString());
             return;
         }
-        QList<host::Variant> args;
+        QList<tavrel::host::Variant> args;
         if (m_scheme != NoScheme) {
-            args << host::Variant::fromI4(m_scheme);
-            const host::Status put =
-                site->invoke(skin::Member::ColorScheme, host::InvokeKind::PropertyPut, args);
+            args << tavrel::host::Variant::fromI4(m_scheme);
+            const tavrel::host::Status put =
+                site->invoke(skin::Member::ColorScheme, tavrel::host::InvokeKind::PropertyPut, args);
             if (!put) {
                 delete site;
                 giveUp(put.toString());
@@ -146,8 +146,8 @@ void AutoSkinner::skin(QWidget *window)
             }
             args.clear();
         }
-        const host::Status applied =
-            site->invoke(skin::Member::ApplySkin, host::InvokeKind::Method, args);
+        const tavrel::host::Status applied =
+            site->invoke(skin::Member::ApplySkin, tavrel::host::InvokeKind::Method, args);
         if (!applied) {
             delete site;
             giveUp(applied.toString());

@@ -19,11 +19,11 @@ forms::Form *mainForm(QString *error)
 {
     static app::WindowRegistry *registry = nullptr;
     if (!registry) {
-        host::ComponentHost::instance().setSearchPaths({QStringLiteral(TAVREL_COMPONENT_DIR)});
+        tavrel::host::ComponentHost::instance().setSearchPaths({QStringLiteral(TAVREL_COMPONENT_DIR)});
         registry = new app::WindowRegistry;
         try {
             registry->form(forms::FormKind::Main).show();
-        } catch (const host::Error &e) {
+        } catch (const tavrel::host::Error &e) {
             *error = e.status().toString();
             return nullptr;
         }
@@ -68,7 +68,7 @@ void BM_MainFrmApplyRemoveSkin(benchmark::State &state)
         }
         form->skin().applySkin();
         settle();
-    } catch (const host::Error &e) {
+    } catch (const tavrel::host::Error &e) {
         state.SkipWithError(e.what());
     }
     state.SetLabel(repaint ? "with repaint" : "without repaint");
@@ -104,7 +104,7 @@ void BM_MainFrmSchemeSwitch(benchmark::State &state)
         }
         form->skin().setColorScheme(1);
         settle();
-    } catch (const host::Error &e) {
+    } catch (const tavrel::host::Error &e) {
         state.SkipWithError(e.what());
     }
     state.SetLabel(repaint ? "with repaint" : "without repaint");

@@ -75,7 +75,7 @@ int main(int argc, char **argv)
         form->show();
         if (!skinned)
             form->skin().removeSkin();
-    } catch (const host::Error &e) {
+    } catch (const tavrel::host::Error &e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
     }

@@ -68,11 +68,11 @@ void saveIfAsked(const QImage &image, const QString &name)
         image.save(QDir(dir).filePath(name + QStringLiteral(".png")));
 }
 
-host::Status call(host::Component *component, host::DispId member,
-                  QList<host::Variant> args = {})
+tavrel::host::Status call(tavrel::host::Component *component, tavrel::host::DispId member,
+                  QList<tavrel::host::Variant> args = {})
 {
-    const host::InvokeKind kind =
-        args.isEmpty() ? host::InvokeKind::Method : host::InvokeKind::PropertyPut;
+    const tavrel::host::InvokeKind kind =
+        args.isEmpty() ? tavrel::host::InvokeKind::Method : tavrel::host::InvokeKind::PropertyPut;
     return component->invoke(member, kind, args);
 }
 
@@ -89,7 +89,7 @@ struct SkinnedWindow
         : window(std::make_unique<QWidget>()), skin(std::make_unique<tavrelctl::TavrelSkin>())
     {
         window->setWindowTitle(QStringLiteral("Tavrel Sample"));
-        host::Status status = skin->load(window.get(), skin::storedProperties(), nullptr);
+        tavrel::host::Status status = skin->load(window.get(), skin::storedProperties(), nullptr);
         if (status)
             status = call(skin.get(), tavrelctl::MemberId::ApplySkin);
         window->resize(size);
@@ -351,12 +351,12 @@ forms::Form *cleanForm(QString *error)
 {
     static app::WindowRegistry *registry = nullptr;
     if (!registry) {
-        host::ComponentHost::instance().registerClass(
+        tavrel::host::ComponentHost::instance().registerClass(
             skin::className(), [] { return std::make_unique<tavrelctl::TavrelSkin>(); });
         registry = new app::WindowRegistry;
         try {
             registry->form(forms::FormKind::Clean).show();
-        } catch (const host::Error &e) {
+        } catch (const tavrel::host::Error &e) {
             *error = e.status().toString();
             return nullptr;
         }
@@ -380,7 +380,7 @@ void BM_LiveResize(benchmark::State &state)
             form->skin().applySkin();
         else
             form->skin().removeSkin();
-    } catch (const host::Error &e) {
+    } catch (const tavrel::host::Error &e) {
         state.SkipWithError(e.what());
         return;
     }
@@ -426,7 +426,7 @@ BENCHMARK(BM_LiveResize)->ArgName("skinned")->Arg(0)->Arg(1)->Unit(benchmark::kM
 QImage decodedPicture()
 {
     QImage image;
-    host::PictureStream::decodeStoredBitmap(skin::storedSkinPicture(), &image);
+    tavrel::host::PictureStream::decodeStoredBitmap(skin::storedSkinPicture(), &image);
     return image;
 }
 
@@ -570,14 +570,14 @@ void BM_SchemeSwitchWarm(benchmark::State &state)
     }
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     for (int scheme : {2, 3, 1}) {
-        call(w.skin.get(), tavrelctl::MemberId::ColorScheme, {host::Variant::fromI4(scheme)});
+        call(w.skin.get(), tavrelctl::MemberId::ColorScheme, {tavrel::host::Variant::fromI4(scheme)});
         w.window->render(&image);
     }
     int scheme = 1;
     for (auto _ : state) {
         scheme = scheme % 3 + 1;
-        const host::Status status =
-            call(w.skin.get(), tavrelctl::MemberId::ColorScheme, {host::Variant::fromI4(scheme)});
+        const tavrel::host::Status status =
+            call(w.skin.get(), tavrelctl::MemberId::ColorScheme, {tavrel::host::Variant::fromI4(scheme)});
         if (repaint)
             w.window->render(&image);
         if (!status) {
@@ -597,7 +597,7 @@ void BM_DecodeStored(benchmark::State &state)
     const QByteArray stored = skin::storedSkinPicture();
     QByteArray file;
     for (auto _ : state) {
-        if (!host::PictureStream::decodeStored(stored, &file)) {
+        if (!tavrel::host::PictureStream::decodeStored(stored, &file)) {
             state.SkipWithError("decodeStored failed");
             return;
         }
@@ -610,10 +610,10 @@ BENCHMARK(BM_DecodeStored)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime
 void BM_DecodeBitmap(benchmark::State &state)
 {
     QByteArray file;
-    host::PictureStream::decodeStored(skin::storedSkinPicture(), &file);
+    tavrel::host::PictureStream::decodeStored(skin::storedSkinPicture(), &file);
     QImage image;
     for (auto _ : state) {
-        if (!host::PictureStream::decodeBitmap(file, &image)) {
+        if (!tavrel::host::PictureStream::decodeBitmap(file, &image)) {
             state.SkipWithError("decodeBitmap failed");
             return;
         }
@@ -630,8 +630,8 @@ void BM_PictureLoadFull(benchmark::State &state)
         QByteArray file;
         QImage image;
         std::shared_ptr<const SkinPicture> picture;
-        if (!host::PictureStream::decodeStored(stored, &file) ||
-            !host::PictureStream::decodeBitmap(file, &image) ||
+        if (!tavrel::host::PictureStream::decodeStored(stored, &file) ||
+            !tavrel::host::PictureStream::decodeBitmap(file, &image) ||
             !SkinPicture::fromImage(image, &picture)) {
             state.SkipWithError("the stored picture does not load");
             return;
@@ -662,7 +662,7 @@ BENCHMARK(BM_PictureLoadShared)->Unit(benchmark::kMicrosecond)->MeasureProcessCP
 void BM_ThreeWindowsSharePicture(benchmark::State &state)
 {
     QList<tavrelctl::TavrelSkin *> skins;
-    host::ComponentHost::instance().registerClass(skin::className(), [&skins] {
+    tavrel::host::ComponentHost::instance().registerClass(skin::className(), [&skins] {
         auto created = std::make_unique<tavrelctl::TavrelSkin>();
         skins.append(created.get());
         return created;
@@ -680,7 +680,7 @@ void BM_ThreeWindowsSharePicture(benchmark::State &state)
                                   forms::FormKind::Clean})
                     registry.form(kind).show();
                 QCoreApplication::processEvents();
-            } catch (const host::Error &error) {
+            } catch (const tavrel::host::Error &error) {
                 state.SkipWithError(error.what());
                 break;
             }
@@ -704,7 +704,7 @@ void BM_ThreeWindowsSharePicture(benchmark::State &state)
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCoreApplication::processEvents();
     }
-    host::ComponentHost::instance().unregisterClass(skin::className());
+    tavrel::host::ComponentHost::instance().unregisterClass(skin::className());
     // A label, not counters: the CSV report needs the same counters in every row.
     state.SetLabel(QStringLiteral("windows=%1 distinct_images=%2 distinct_themes=%3 themes_built=%4")
                        .arg(skins.size())

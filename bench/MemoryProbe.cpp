@@ -64,7 +64,7 @@ int main(int argc, char **argv)
     try {
         for (int i = 0; i < count; ++i)
             registry.form(kinds[i]).show();
-    } catch (const host::Error &error) {
+    } catch (const tavrel::host::Error &error) {
         std::fprintf(stderr, "%s\n", qPrintable(error.status().message()));
         return 1;
     }

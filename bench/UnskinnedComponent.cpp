@@ -7,31 +7,31 @@ namespace bench {
 
 void UnskinnedComponent::install()
 {
-    host::ComponentHost::instance().registerClass(
+    tavrel::host::ComponentHost::instance().registerClass(
         skin::className(), [] { return std::make_unique<UnskinnedComponent>(); });
 }
 
-host::Status UnskinnedComponent::load(QWidget *, const host::PropertyBag &, host::EventSink *)
+tavrel::host::Status UnskinnedComponent::load(QWidget *, const tavrel::host::PropertyBag &, tavrel::host::EventSink *)
 {
-    return host::Status::ok();
+    return tavrel::host::Status::ok();
 }
 
-host::Status UnskinnedComponent::invoke(host::DispId member, host::InvokeKind kind,
-                                        QList<host::Variant> &args, host::Variant *result)
+tavrel::host::Status UnskinnedComponent::invoke(tavrel::host::DispId member, tavrel::host::InvokeKind kind,
+                                        QList<tavrel::host::Variant> &args, tavrel::host::Variant *result)
 {
     switch (member) {
     case skin::Member::ApplySkin:
-    case skin::Member::RemoveSkin: return host::Status::ok();
+    case skin::Member::RemoveSkin: return tavrel::host::Status::ok();
     case skin::Member::ColorScheme:
-        if (kind == host::InvokeKind::PropertyGet && result)
-            *result = host::Variant::fromI4(m_scheme);
-        else if (kind == host::InvokeKind::PropertyPut && args.size() == 1)
+        if (kind == tavrel::host::InvokeKind::PropertyGet && result)
+            *result = tavrel::host::Variant::fromI4(m_scheme);
+        else if (kind == tavrel::host::InvokeKind::PropertyPut && args.size() == 1)
             m_scheme = args.first().toI4();
-        return host::Status::ok();
+        return tavrel::host::Status::ok();
     default: break;
     }
-    return host::Status::failure(host::StatusCode::MemberNotFound,
-                                 QStringLiteral("no member %1").arg(host::dispIdToHex(member)));
+    return tavrel::host::Status::failure(tavrel::host::StatusCode::MemberNotFound,
+                                 QStringLiteral("no member %1").arg(tavrel::host::dispIdToHex(member)));
 }
 
 } // namespace bench

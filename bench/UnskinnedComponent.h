@@ -8,16 +8,16 @@ namespace bench {
 // the same window with the skin never applied: it takes every call the
 // windows make and does nothing, so no plugin is loaded and no picture is
 // decoded.
-class UnskinnedComponent : public host::Component
+class UnskinnedComponent : public tavrel::host::Component
 {
 public:
     // Registers it in-process under the skin component's class name.
     static void install();
 
-    host::Status load(QWidget *window, const host::PropertyBag &properties,
-                      host::EventSink *events) override;
-    host::Status invoke(host::DispId member, host::InvokeKind kind, QList<host::Variant> &args,
-                        host::Variant *result = nullptr) override;
+    tavrel::host::Status load(QWidget *window, const tavrel::host::PropertyBag &properties,
+                      tavrel::host::EventSink *events) override;
+    tavrel::host::Status invoke(tavrel::host::DispId member, tavrel::host::InvokeKind kind, QList<tavrel::host::Variant> &args,
+                        tavrel::host::Variant *result = nullptr) override;
 
 private:
     qint32 m_scheme = 1;

@@ -11,8 +11,8 @@ namespace forms::Controls {
 
 [[noreturn]] static void fail(const QWidget *control, const QString &what)
 {
-    host::raiseOnFailure(host::Status::failure(
-        host::StatusCode::InvalidArg,
+    tavrel::host::raiseOnFailure(tavrel::host::Status::failure(
+        tavrel::host::StatusCode::InvalidArg,
         QStringLiteral("%1: %2").arg(control ? control->objectName() : QStringLiteral("(none)"),
                                      what)));
     Q_UNREACHABLE();

@@ -11,7 +11,7 @@ class QWidget;
 QT_END_NAMESPACE
 
 // The calls the windows make on their controls. Each one checks what it is
-// asked to do and raises host::Error naming the control and the fault
+// asked to do and raises tavrel::host::Error naming the control and the fault
 // instead of quietly doing nothing.
 namespace forms::Controls {
 

@@ -27,8 +27,8 @@ Form::~Form()
 
 void Form::raiseNoControl(const QString &name) const
 {
-    host::raiseOnFailure(host::Status::failure(
-        host::StatusCode::WindowNotLoaded,
+    tavrel::host::raiseOnFailure(tavrel::host::Status::failure(
+        tavrel::host::StatusCode::WindowNotLoaded,
         QStringLiteral("%1 has no control '%2'%3")
             .arg(QString::fromLatin1(metaObject()->className()), name,
                  m_window ? QString() : QStringLiteral(": the window is not loaded"))));

@@ -28,7 +28,7 @@ public:
     QWidget *window() const { return m_window; }
     skin::SkinControl &skin() { return m_skin; }
 
-    // Builds the window if it is not loaded. Raises host::Error on failure
+    // Builds the window if it is not loaded. Raises tavrel::host::Error on failure
     // (for instance when the skin component cannot be created); nothing of
     // the half-built window is left behind.
     void load();
@@ -67,7 +67,7 @@ protected:
     template <typename Sender, typename Signal, typename Handler>
     void on(Sender *sender, Signal signal, Handler handler)
     {
-        connect(sender, signal, m_window, host::ErrorBoundary::guarded(std::move(handler)));
+        connect(sender, signal, m_window, tavrel::host::ErrorBoundary::guarded(std::move(handler)));
     }
 
     bool eventFilter(QObject *watched, QEvent *event) override;

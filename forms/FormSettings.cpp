@@ -98,8 +98,8 @@ EdgeAlignment edgeAlignment(const QWidget *widget)
     else if (!widget->parentWidget() || !widget->parentWidget()->isWindow())
         fault = QStringLiteral("only a control lying directly on a window can be aligned");
     if (!fault.isEmpty()) {
-        host::raiseOnFailure(
-            host::Status::failure(host::StatusCode::InvalidArg,
+        tavrel::host::raiseOnFailure(
+            tavrel::host::Status::failure(tavrel::host::StatusCode::InvalidArg,
                                   QStringLiteral("%1: %2").arg(widget->objectName(), fault)));
     }
     return align;

@@ -43,7 +43,7 @@ void fixClientSize(QWidget *window);
 // edge of the window's contents rectangle and keeps its other extent, so it
 // follows the window's size and contents margins. Form keeps it there.
 enum class EdgeAlignment { None, Top, Bottom, Left, Right };
-// Raises host::Error naming the widget for an unknown value or for an
+// Raises tavrel::host::Error naming the widget for an unknown value or for an
 // aligned widget that is not a direct child of a window.
 EdgeAlignment edgeAlignment(const QWidget *widget);
 // Moves an aligned widget to its edge; does nothing if it is there already.

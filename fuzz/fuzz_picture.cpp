@@ -100,20 +100,20 @@ void failOn(const char *what)
     abort();
 }
 
-bool call(host::Component &skin, host::DispId member, QList<host::Variant> args = {})
+bool call(tavrel::host::Component &skin, tavrel::host::DispId member, QList<tavrel::host::Variant> args = {})
 {
-    const host::InvokeKind kind =
-        args.isEmpty() ? host::InvokeKind::Method : host::InvokeKind::PropertyPut;
+    const tavrel::host::InvokeKind kind =
+        args.isEmpty() ? tavrel::host::InvokeKind::Method : tavrel::host::InvokeKind::PropertyPut;
     return skin.invoke(member, kind, args).isOk();
 }
 
 // A picture the component accepted must skin a window and give it back.
 void skinWindow(const QByteArray &stored)
 {
-    host::PropertyBag properties;
-    properties.write(tavrelctl::PropertyName::extentX(), host::Variant::fromI4(1111));
-    properties.write(tavrelctl::PropertyName::extentY(), host::Variant::fromI4(953));
-    properties.write(tavrelctl::PropertyName::skinPicture(), host::Variant::fromBlob(stored));
+    tavrel::host::PropertyBag properties;
+    properties.write(tavrelctl::PropertyName::extentX(), tavrel::host::Variant::fromI4(1111));
+    properties.write(tavrelctl::PropertyName::extentY(), tavrel::host::Variant::fromI4(953));
+    properties.write(tavrelctl::PropertyName::skinPicture(), tavrel::host::Variant::fromBlob(stored));
 
     QWidget window;
     window.setWindowTitle(QStringLiteral("Fuzz"));
@@ -139,7 +139,7 @@ void skinWindow(const QByteArray &stored)
     if (window.width() < before.geometry.width() || window.height() < before.geometry.height())
         failOn("ApplySkin shrank the window");
     for (qint32 scheme : {2, 3, 1}) {
-        if (!call(skin, tavrelctl::MemberId::ColorScheme, {host::Variant::fromI4(scheme)}))
+        if (!call(skin, tavrelctl::MemberId::ColorScheme, {tavrel::host::Variant::fromI4(scheme)}))
             failOn("ColorScheme put failed");
         window.grab(); // paints caption, buttons and borders in that scheme
     }
@@ -184,21 +184,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QList<QImage> icons;
     switch (road) {
     case StoredPicture:
-        if (host::PictureStream::decodeStored(input, &file) &&
-            host::PictureStream::decodeBitmap(file, &image) && usePicture(image)) {
+        if (tavrel::host::PictureStream::decodeStored(input, &file) &&
+            tavrel::host::PictureStream::decodeBitmap(file, &image) && usePicture(image)) {
             skinWindow(input);
         }
         break;
     case BitmapFile:
-        if (host::PictureStream::decodeBitmap(input, &image) && usePicture(image))
-            skinWindow(host::PictureStream::encodeStored(input));
+        if (tavrel::host::PictureStream::decodeBitmap(input, &image) && usePicture(image))
+            skinWindow(tavrel::host::PictureStream::encodeStored(input));
         break;
     case StoredIcon:
-        if (host::PictureStream::decodeStored(input, &file) && host::decodeIcon(file, &icons))
+        if (tavrel::host::PictureStream::decodeStored(input, &file) && tavrel::host::decodeIcon(file, &icons))
             useIcon(icons);
         break;
     case IconFileBytes:
-        if (host::decodeIcon(input, &icons))
+        if (tavrel::host::decodeIcon(input, &icons))
             useIcon(icons);
         break;
     }

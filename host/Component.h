@@ -12,7 +12,7 @@ QT_BEGIN_NAMESPACE
 class QWidget;
 QT_END_NAMESPACE
 
-namespace host {
+namespace tavrel::host {
 
 // Where a component raises its events. The host's site implements it and
 // delivers each event to the window's handler for that event id; arguments
@@ -47,7 +47,7 @@ public:
     virtual std::unique_ptr<Component> create(const QString &className) = 0;
 };
 
-} // namespace host
+} // namespace tavrel::host
 
 #define TavrelHost_ComponentFactory_iid "org.tavrel.Host.ComponentFactory/1.0"
-Q_DECLARE_INTERFACE(host::ComponentFactory, TavrelHost_ComponentFactory_iid)
+Q_DECLARE_INTERFACE(tavrel::host::ComponentFactory, TavrelHost_ComponentFactory_iid)

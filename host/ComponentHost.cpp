@@ -10,7 +10,7 @@
 #include <QLibrary>
 #include <QPluginLoader>
 
-namespace host {
+namespace tavrel::host {
 
 ComponentHost &ComponentHost::instance()
 {
@@ -270,4 +270,4 @@ Status ComponentHost::create(const QString &className, std::unique_ptr<Component
     return Status::ok();
 }
 
-} // namespace host
+} // namespace tavrel::host

@@ -14,7 +14,7 @@ QT_BEGIN_NAMESPACE
 class QPluginLoader;
 QT_END_NAMESPACE
 
-namespace host {
+namespace tavrel::host {
 
 // Creates components by class name (programmatic identifier). Classes
 // registered in-process come first (tests register recording components this
@@ -56,4 +56,4 @@ private:
     std::vector<std::unique_ptr<QPluginLoader>> m_loaders;
 };
 
-} // namespace host
+} // namespace tavrel::host

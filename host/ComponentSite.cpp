@@ -7,7 +7,7 @@
 #include <QMetaEnum>
 #include <QWidget>
 
-namespace host {
+namespace tavrel::host {
 
 ComponentSite::ComponentSite(const QString &className, QWidget *window)
     : QObject(window), m_className(className)
@@ -132,4 +132,4 @@ void reportEventException(QObject *receiver, QEvent *event)
 
 } // namespace ErrorBoundary
 
-} // namespace host
+} // namespace tavrel::host

@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-namespace host {
+namespace tavrel::host {
 
 // One hosted component instance on a window: created with the window from
 // its stored properties, destroyed with it (the site is a child of the
@@ -33,7 +33,7 @@ public:
 
     Status invoke(DispId member, InvokeKind kind, QList<Variant> &args, Variant *result = nullptr);
 
-    // Late-bound calls that raise a failure as host::Error, naming the
+    // Late-bound calls that raise a failure as tavrel::host::Error, naming the
     // component instance and the member.
     void callMethod(DispId member);
     void putProperty(DispId member, const Variant &value);
@@ -44,7 +44,7 @@ public:
 
 Q_SIGNALS:
     // Emitted for every event the component raises, before the handler runs.
-    void eventRaised(host::DispId event);
+    void eventRaised(tavrel::host::DispId event);
 
 private:
     TAVREL_HOST_NO_EXPORT ComponentSite(const QString &className, QWidget *window);
@@ -57,4 +57,4 @@ private:
     QHash<DispId, EventHandler> m_handlers;
 };
 
-} // namespace host
+} // namespace tavrel::host

@@ -1,6 +1,6 @@
 #include "Dispatch.h"
 
-namespace host {
+namespace tavrel::host {
 
 QString invokeKindName(InvokeKind kind)
 {
@@ -18,4 +18,4 @@ QString dispIdToHex(DispId id)
         QLatin1String("0X"), QLatin1String("0x"));
 }
 
-} // namespace host
+} // namespace tavrel::host

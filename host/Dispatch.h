@@ -6,7 +6,7 @@
 
 #include <QList>
 
-namespace host {
+namespace tavrel::host {
 
 using DispId = qint32;
 
@@ -29,4 +29,4 @@ public:
 
 TAVREL_HOST_EXPORT QString dispIdToHex(DispId id);
 
-} // namespace host
+} // namespace tavrel::host

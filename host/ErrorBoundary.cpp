@@ -11,7 +11,7 @@
 #include <cxxabi.h>
 #endif
 
-namespace host::ErrorBoundary {
+namespace tavrel::host::ErrorBoundary {
 
 static Handler &installed()
 {
@@ -107,4 +107,4 @@ Status contain(const QString &context, const std::function<Status()> &f)
     }
 }
 
-} // namespace host::ErrorBoundary
+} // namespace tavrel::host::ErrorBoundary

@@ -11,7 +11,7 @@ class QEvent;
 class QObject;
 QT_END_NAMESPACE
 
-namespace host {
+namespace tavrel::host {
 
 // The edge of a running handler. Errors raised inside a handler must never
 // cross Qt's own frames, so every handler the windows connect runs inside
@@ -64,4 +64,4 @@ auto guarded(F f)
 TAVREL_HOST_EXPORT bool run(const std::function<void()> &f);
 
 } // namespace ErrorBoundary
-} // namespace host
+} // namespace tavrel::host

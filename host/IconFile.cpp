@@ -3,7 +3,7 @@
 #include <QPixmap>
 #include <QtEndian>
 
-namespace host {
+namespace tavrel::host {
 
 namespace {
 
@@ -293,4 +293,4 @@ Status iconFromFile(const QByteArray &file, QIcon *icon)
     return Status::ok();
 }
 
-} // namespace host
+} // namespace tavrel::host

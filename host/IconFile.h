@@ -7,7 +7,7 @@
 #include <QImage>
 #include <QList>
 
-namespace host {
+namespace tavrel::host {
 
 // Decodes an icon file (a directory of bitmap images, each with a colour part
 // and a 1-bit transparency mask) such as the one a window stores as its
@@ -20,4 +20,4 @@ Status decodeIcon(const QByteArray &file, QList<QImage> *images);
 // The images of an icon file as one QIcon, one pixmap per image.
 Status iconFromFile(const QByteArray &file, QIcon *icon);
 
-} // namespace host
+} // namespace tavrel::host

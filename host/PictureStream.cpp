@@ -2,7 +2,7 @@
 
 #include <QtEndian>
 
-namespace host {
+namespace tavrel::host {
 namespace PictureStream {
 
 namespace {
@@ -259,4 +259,4 @@ Status decodeStoredBitmap(const QByteArray &stored, QImage *image)
 }
 
 } // namespace PictureStream
-} // namespace host
+} // namespace tavrel::host

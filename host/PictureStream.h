@@ -6,7 +6,7 @@
 #include <QByteArray>
 #include <QImage>
 
-namespace host {
+namespace tavrel::host {
 
 // The stored form of a standard picture object: the picture class id (16
 // bytes, in stored byte order) followed by the picture stream, which is the
@@ -42,4 +42,4 @@ constexpr int kStreamHeaderSize = 8; // "lt\0\0" + byte count
 constexpr qint32 kMaxBitmapSide = 4096;
 
 } // namespace PictureStream
-} // namespace host
+} // namespace tavrel::host

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-namespace host {
+namespace tavrel::host {
 
 qsizetype PropertyBag::indexOf(const QString &name) const
 {
@@ -75,4 +75,4 @@ Status PropertyBag::readBlob(const QString &name, QByteArray *out) const
     return s;
 }
 
-} // namespace host
+} // namespace tavrel::host

@@ -8,7 +8,7 @@
 #include <QPair>
 #include <QString>
 
-namespace host {
+namespace tavrel::host {
 
 // The stored properties a window hands to a component when it creates it,
 // in the order they were written. Names compare case-insensitively, as
@@ -33,4 +33,4 @@ private:
     QList<QPair<QString, Variant>> m_entries;
 };
 
-} // namespace host
+} // namespace tavrel::host

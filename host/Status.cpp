@@ -1,6 +1,6 @@
 #include "Status.h"
 
-namespace host {
+namespace tavrel::host {
 
 QString codeToHex(StatusCode code)
 {
@@ -30,4 +30,4 @@ void raiseOnFailure(const Status &status)
         throw Error(status);
 }
 
-} // namespace host
+} // namespace tavrel::host

@@ -6,7 +6,7 @@
 
 #include <exception>
 
-namespace host {
+namespace tavrel::host {
 
 // Result codes of calls across the component boundary. The values follow
 // the conventions of the hosting world the component contract comes from, so
@@ -82,4 +82,4 @@ private:
 // Raises `status` as an Error when it is a failure.
 TAVREL_HOST_EXPORT void raiseOnFailure(const Status &status);
 
-} // namespace host
+} // namespace tavrel::host

@@ -1,6 +1,6 @@
 #include "Variant.h"
 
-namespace host {
+namespace tavrel::host {
 
 QString varTypeName(VarType type)
 {
@@ -117,4 +117,4 @@ bool Variant::operator==(const Variant &other) const
     }
 }
 
-} // namespace host
+} // namespace tavrel::host

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QtGlobal>
 
-namespace host {
+namespace tavrel::host {
 
 // Type tags of the values that cross the component boundary. The numbers are
 // the usual ones of the automation world, so messages that print them mean
@@ -64,4 +64,4 @@ private:
     QByteArray m_blob;
 };
 
-} // namespace host
+} // namespace tavrel::host

@@ -13,14 +13,14 @@ inline QString className() { return QStringLiteral("TavrelCtl.TavrelSkin"); }
 inline QString instanceName() { return QStringLiteral("TavrelSkin1"); }
 
 namespace Member {
-constexpr host::DispId ApplySkin = 0x6003000C;
-constexpr host::DispId RemoveSkin = 0x6003000E;
-constexpr host::DispId ColorScheme = 0x68030004; // property put, one VT_I4
+constexpr tavrel::host::DispId ApplySkin = 0x6003000C;
+constexpr tavrel::host::DispId RemoveSkin = 0x6003000E;
+constexpr tavrel::host::DispId ColorScheme = 0x68030004; // property put, one VT_I4
 } // namespace Member
 
 namespace Event {
 // FocusChange(HasFocus As Integer, by reference)
-constexpr host::DispId FocusChange = 1;
+constexpr tavrel::host::DispId FocusChange = 1;
 } // namespace Event
 
 namespace Property {

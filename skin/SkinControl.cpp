@@ -6,17 +6,17 @@ namespace skin {
 
 SkinControl SkinControl::create(QWidget *window)
 {
-    host::ComponentSite *site = nullptr;
-    host::raiseOnFailure(host::ComponentSite::create(className(), instanceName(), window,
+    tavrel::host::ComponentSite *site = nullptr;
+    tavrel::host::raiseOnFailure(tavrel::host::ComponentSite::create(className(), instanceName(), window,
                                                      storedProperties(), &site));
     return SkinControl(site);
 }
 
-host::ComponentSite *SkinControl::checkedSite() const
+tavrel::host::ComponentSite *SkinControl::checkedSite() const
 {
     if (!m_site) {
-        host::raiseOnFailure(host::Status::failure(
-            host::StatusCode::WindowNotLoaded,
+        tavrel::host::raiseOnFailure(tavrel::host::Status::failure(
+            tavrel::host::StatusCode::WindowNotLoaded,
             QStringLiteral("%1 is not loaded: its window has been unloaded").arg(instanceName())));
     }
     return m_site;
@@ -34,15 +34,15 @@ void SkinControl::removeSkin()
 
 void SkinControl::setColorScheme(qint32 scheme)
 {
-    checkedSite()->putProperty(Member::ColorScheme, host::Variant::fromI4(scheme));
+    checkedSite()->putProperty(Member::ColorScheme, tavrel::host::Variant::fromI4(scheme));
 }
 
 void SkinControl::onFocusChange(std::function<void(qint16 &hasFocus)> handler)
 {
-    checkedSite()->connectEvent(Event::FocusChange, [handler](QList<host::Variant> &args) {
-        if (args.size() != 1 || args.at(0).type() != host::VarType::I2 || !args.at(0).isByRef()) {
-            host::raiseOnFailure(host::Status::failure(
-                host::StatusCode::TypeMismatch,
+    checkedSite()->connectEvent(Event::FocusChange, [handler](QList<tavrel::host::Variant> &args) {
+        if (args.size() != 1 || args.at(0).type() != tavrel::host::VarType::I2 || !args.at(0).isByRef()) {
+            tavrel::host::raiseOnFailure(tavrel::host::Status::failure(
+                tavrel::host::StatusCode::TypeMismatch,
                 QStringLiteral("FocusChange: expected one VT_I2|VT_BYREF argument, got %1")
                     .arg(args.isEmpty() ? QStringLiteral("none") : args.at(0).typeName())));
         }

@@ -16,7 +16,7 @@ namespace skin {
 
 // A window's view of its skin component instance `TavrelSkin1`. Every call
 // is late-bound by member id through the host; a failure is raised as
-// host::Error, never ignored.
+// tavrel::host::Error, never ignored.
 class SkinControl
 {
 public:
@@ -25,9 +25,9 @@ public:
     static SkinControl create(QWidget *window);
 
     SkinControl() = default;
-    explicit SkinControl(host::ComponentSite *site) : m_site(site) {}
+    explicit SkinControl(tavrel::host::ComponentSite *site) : m_site(site) {}
 
-    host::ComponentSite *site() const { return m_site; }
+    tavrel::host::ComponentSite *site() const { return m_site; }
 
     void applySkin();
     void removeSkin();
@@ -37,8 +37,8 @@ public:
     void onFocusChange(std::function<void(qint16 &hasFocus)> handler);
 
 private:
-    host::ComponentSite *checkedSite() const;
-    QPointer<host::ComponentSite> m_site;
+    tavrel::host::ComponentSite *checkedSite() const;
+    QPointer<tavrel::host::ComponentSite> m_site;
 };
 
 } // namespace skin

@@ -19,16 +19,16 @@ QByteArray skinPictureFile()
 
 QByteArray storedSkinPicture()
 {
-    static const QByteArray stored = host::PictureStream::encodeStored(skinPictureFile());
+    static const QByteArray stored = tavrel::host::PictureStream::encodeStored(skinPictureFile());
     return stored;
 }
 
-host::PropertyBag storedProperties()
+tavrel::host::PropertyBag storedProperties()
 {
-    host::PropertyBag bag;
-    bag.write(Property::extentX(), host::Variant::fromI4(StoredExtentX));
-    bag.write(Property::extentY(), host::Variant::fromI4(StoredExtentY));
-    bag.write(Property::skinPicture(), host::Variant::fromBlob(storedSkinPicture()));
+    tavrel::host::PropertyBag bag;
+    bag.write(Property::extentX(), tavrel::host::Variant::fromI4(StoredExtentX));
+    bag.write(Property::extentY(), tavrel::host::Variant::fromI4(StoredExtentY));
+    bag.write(Property::skinPicture(), tavrel::host::Variant::fromBlob(storedSkinPicture()));
     return bag;
 }
 

@@ -14,6 +14,6 @@ QByteArray skinPictureFile();
 // The stored form of the `skinpicture` property: picture class id + stream.
 QByteArray storedSkinPicture();
 // `_extentx`, `_extenty`, `skinpicture`, in that order.
-host::PropertyBag storedProperties();
+tavrel::host::PropertyBag storedProperties();
 
 } // namespace skin

@@ -5,8 +5,8 @@
 
 namespace tavrelctl {
 
-using host::Status;
-using host::StatusCode;
+using tavrel::host::Status;
+using tavrel::host::StatusCode;
 
 namespace {
 

@@ -107,7 +107,7 @@ public:
 
     // Reads the layout of `picture` (an 8-bit indexed image). Fails, naming
     // the missing or malformed part, if the grid is not where it must be.
-    static host::Status read(const QImage &picture, SkinLayout *layout);
+    static tavrel::host::Status read(const QImage &picture, SkinLayout *layout);
 
     QRect captionCell(bool tall, Look look, BandPart part) const;
     QRect frameTile(int index) const { return m_tiles.value(index); }
@@ -136,7 +136,7 @@ public:
     QSize glyphSize() const { return m_glyphs.value(0).size(); }
 
 private:
-    host::Status checkMarkers(int firstMarkerRow) const;
+    tavrel::host::Status checkMarkers(int firstMarkerRow) const;
 
     int m_gridIndex = -1;
     QList<QRect> m_tallCells;  // 6: active L, M, R, inactive L, M, R

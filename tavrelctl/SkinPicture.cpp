@@ -7,7 +7,7 @@
 
 namespace tavrelctl {
 
-using host::Status;
+using tavrel::host::Status;
 
 SkinPicture::SkinPicture(const QImage &image, const SkinLayout &layout)
     : m_image(image), m_layout(layout)
@@ -26,11 +26,11 @@ Status SkinPicture::fromStored(const QByteArray &stored,
         return Status::ok();
     }
     QByteArray file;
-    Status status = host::PictureStream::decodeStored(stored, &file);
+    Status status = tavrel::host::PictureStream::decodeStored(stored, &file);
     if (!status)
         return status;
     QImage image;
-    status = host::PictureStream::decodeBitmap(file, &image);
+    status = tavrel::host::PictureStream::decodeBitmap(file, &image);
     if (!status)
         return status;
     std::shared_ptr<const SkinPicture> decoded;

@@ -21,10 +21,10 @@ class SkinPicture
 public:
     // Decodes the stored property value (picture class id + picture stream
     // + bitmap file) and reads its layout; fails naming the fault.
-    static host::Status fromStored(const QByteArray &stored,
+    static tavrel::host::Status fromStored(const QByteArray &stored,
                                    std::shared_ptr<const SkinPicture> *picture);
     // An already decoded 8-bit picture (not shared).
-    static host::Status fromImage(const QImage &image, std::shared_ptr<const SkinPicture> *picture);
+    static tavrel::host::Status fromImage(const QImage &image, std::shared_ptr<const SkinPicture> *picture);
 
     const QImage &image() const { return m_image; }
     const SkinLayout &layout() const { return m_layout; }

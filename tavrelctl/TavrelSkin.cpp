@@ -9,11 +9,11 @@
 
 namespace tavrelctl {
 
-using host::DispId;
-using host::InvokeKind;
-using host::Status;
-using host::StatusCode;
-using host::Variant;
+using tavrel::host::DispId;
+using tavrel::host::InvokeKind;
+using tavrel::host::Status;
+using tavrel::host::StatusCode;
+using tavrel::host::Variant;
 
 namespace {
 
@@ -25,7 +25,7 @@ Status wrongKind(const QString &member, DispId id, InvokeKind kind, const QStrin
     return Status::failure(
         StatusCode::MemberNotFound,
         QStringLiteral("%1 (%2) is %3 and cannot be reached by a %4")
-            .arg(member, host::dispIdToHex(id), what, host::invokeKindName(kind)));
+            .arg(member, tavrel::host::dispIdToHex(id), what, tavrel::host::invokeKindName(kind)));
 }
 
 Status checkNoArguments(const QString &member, const QList<Variant> &args)
@@ -54,8 +54,8 @@ SkinFrame *TavrelSkin::frame() const
     return m_frame.get();
 }
 
-Status TavrelSkin::load(QWidget *window, const host::PropertyBag &properties,
-                        host::EventSink *events)
+Status TavrelSkin::load(QWidget *window, const tavrel::host::PropertyBag &properties,
+                        tavrel::host::EventSink *events)
 {
     if (!window) {
         return Status::failure(StatusCode::InvalidArg,
@@ -136,7 +136,7 @@ Status TavrelSkin::invoke(DispId member, InvokeKind kind, QList<Variant> &args, 
     }
     return Status::failure(
         StatusCode::MemberNotFound,
-        QStringLiteral("TavrelSkin has no member with id %1").arg(host::dispIdToHex(member)));
+        QStringLiteral("TavrelSkin has no member with id %1").arg(tavrel::host::dispIdToHex(member)));
 }
 
 Status TavrelSkin::applySkin(InvokeKind kind, const QList<Variant> &args)
@@ -188,7 +188,7 @@ Status TavrelSkin::colorScheme(InvokeKind kind, const QList<Variant> &args, Vari
             QStringLiteral("ColorScheme put takes one VT_I4 argument, got %1").arg(args.size()));
     }
     const Variant &value = args.first();
-    if (value.type() != host::VarType::I4 || value.isByRef()) {
+    if (value.type() != tavrel::host::VarType::I4 || value.isByRef()) {
         return Status::failure(
             StatusCode::TypeMismatch,
             QStringLiteral("ColorScheme put: got %1, expected VT_I4").arg(value.typeName()));

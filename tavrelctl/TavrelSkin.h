@@ -44,31 +44,31 @@ class SkinPicture;
 // starts in it (in 1, Light Blue, when no other instance is alive). It is
 // kept while the skin is off. FocusChange passes -1 on activation and 0 on
 // deactivation.
-class TavrelSkin : public host::Component
+class TavrelSkin : public tavrel::host::Component
 {
 public:
     TavrelSkin();
     ~TavrelSkin() override;
 
-    host::Status load(QWidget *window, const host::PropertyBag &properties,
-                      host::EventSink *events) override;
-    host::Status invoke(host::DispId member, host::InvokeKind kind, QList<host::Variant> &args,
-                        host::Variant *result = nullptr) override;
+    tavrel::host::Status load(QWidget *window, const tavrel::host::PropertyBag &properties,
+                      tavrel::host::EventSink *events) override;
+    tavrel::host::Status invoke(tavrel::host::DispId member, tavrel::host::InvokeKind kind, QList<tavrel::host::Variant> &args,
+                        tavrel::host::Variant *result = nullptr) override;
 
     // The control's place on its window, in pixels at 96 dpi.
     QRect designRect() const { return m_designRect; }
     SkinFrame *frame() const;
 
 private:
-    host::Status applySkin(host::InvokeKind kind, const QList<host::Variant> &args);
-    host::Status removeSkin(host::InvokeKind kind, const QList<host::Variant> &args);
-    host::Status colorScheme(host::InvokeKind kind, const QList<host::Variant> &args,
-                             host::Variant *result);
-    host::Status checkReady(const QString &member) const;
+    tavrel::host::Status applySkin(tavrel::host::InvokeKind kind, const QList<tavrel::host::Variant> &args);
+    tavrel::host::Status removeSkin(tavrel::host::InvokeKind kind, const QList<tavrel::host::Variant> &args);
+    tavrel::host::Status colorScheme(tavrel::host::InvokeKind kind, const QList<tavrel::host::Variant> &args,
+                             tavrel::host::Variant *result);
+    tavrel::host::Status checkReady(const QString &member) const;
     void raiseFocusChange(bool active);
 
     QPointer<QWidget> m_window;
-    host::EventSink *m_events = nullptr;
+    tavrel::host::EventSink *m_events = nullptr;
     std::unique_ptr<SkinFrame> m_frame;
     QRect m_designRect;
 };

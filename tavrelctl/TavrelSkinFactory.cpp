@@ -10,7 +10,7 @@ QStringList TavrelSkinFactory::classNames() const
     return {skinClassName()};
 }
 
-std::unique_ptr<host::Component> TavrelSkinFactory::create(const QString &className)
+std::unique_ptr<tavrel::host::Component> TavrelSkinFactory::create(const QString &className)
 {
     if (className != skinClassName())
         return nullptr;

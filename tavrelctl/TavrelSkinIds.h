@@ -15,15 +15,15 @@ inline QString skinClassName()
 }
 
 namespace MemberId {
-constexpr host::DispId ApplySkin = 0x6003000C;   // method, no arguments
-constexpr host::DispId RemoveSkin = 0x6003000E;  // method, no arguments
-constexpr host::DispId ColorScheme = 0x68030004; // property get/put, VT_I4 1..3
+constexpr tavrel::host::DispId ApplySkin = 0x6003000C;   // method, no arguments
+constexpr tavrel::host::DispId RemoveSkin = 0x6003000E;  // method, no arguments
+constexpr tavrel::host::DispId ColorScheme = 0x68030004; // property get/put, VT_I4 1..3
 } // namespace MemberId
 
 namespace EventId {
 // FocusChange(HasFocus As Integer) with HasFocus by reference: -1 when the
 // window becomes active, 0 when it stops being active.
-constexpr host::DispId FocusChange = 1;
+constexpr tavrel::host::DispId FocusChange = 1;
 } // namespace EventId
 
 namespace PropertyName {

@@ -13,11 +13,11 @@
 #include <QWidget>
 
 namespace {
-constexpr host::DispId ApplySkin = 0x6003000C;
-constexpr host::DispId ColorScheme = 0x68030004; // 1 Light Blue, 2 Dark Blue, 3 Green
-constexpr host::DispId FocusChange = 1;          // event: HasFocus, 16-bit, by reference
+constexpr tavrel::host::DispId ApplySkin = 0x6003000C;
+constexpr tavrel::host::DispId ColorScheme = 0x68030004; // 1 Light Blue, 2 Dark Blue, 3 Green
+constexpr tavrel::host::DispId FocusChange = 1;          // event: HasFocus, 16-bit, by reference
 
-int fail(const host::Status &status)
+int fail(const tavrel::host::Status &status)
 {
     QTextStream(stderr) << "consumer: " << status.toString() << '\n';
     return 1;
@@ -35,32 +35,32 @@ int main(int argc, char *argv[])
 
     QFile picture(QStringLiteral(TAVREL_SKIN_PICTURE));
     if (!picture.open(QIODevice::ReadOnly))
-        return fail(host::Status::failure(host::StatusCode::InvalidPicture,
+        return fail(tavrel::host::Status::failure(tavrel::host::StatusCode::InvalidPicture,
                                           picture.fileName() + QStringLiteral(": ") +
                                               picture.errorString()));
-    host::PropertyBag properties;
-    properties.write(QStringLiteral("_extentx"), host::Variant::fromI4(1111));
-    properties.write(QStringLiteral("_extenty"), host::Variant::fromI4(953));
+    tavrel::host::PropertyBag properties;
+    properties.write(QStringLiteral("_extentx"), tavrel::host::Variant::fromI4(1111));
+    properties.write(QStringLiteral("_extenty"), tavrel::host::Variant::fromI4(953));
     properties.write(QStringLiteral("skinpicture"),
-                     host::Variant::fromBlob(host::PictureStream::encodeStored(picture.readAll())));
+                     tavrel::host::Variant::fromBlob(tavrel::host::PictureStream::encodeStored(picture.readAll())));
 
-    host::ComponentHost::instance().addSearchPath(QStringLiteral(TAVREL_COMPONENT_DIR));
-    host::ComponentSite *skin = nullptr;
-    if (const host::Status created =
-            host::ComponentSite::create(QStringLiteral("TavrelCtl.TavrelSkin"),
+    tavrel::host::ComponentHost::instance().addSearchPath(QStringLiteral(TAVREL_COMPONENT_DIR));
+    tavrel::host::ComponentSite *skin = nullptr;
+    if (const tavrel::host::Status created =
+            tavrel::host::ComponentSite::create(QStringLiteral("TavrelCtl.TavrelSkin"),
                                         QStringLiteral("TavrelSkin1"), &window, properties, &skin);
         !created)
         return fail(created);
 
-    skin->connectEvent(FocusChange, [label](QList<host::Variant> &args) {
+    skin->connectEvent(FocusChange, [label](QList<tavrel::host::Variant> &args) {
         label->setEnabled(args.value(0).toI2() != 0);
     });
-    QList<host::Variant> args{host::Variant::fromI4(2)};
-    if (const host::Status put = skin->invoke(ColorScheme, host::InvokeKind::PropertyPut, args);
+    QList<tavrel::host::Variant> args{tavrel::host::Variant::fromI4(2)};
+    if (const tavrel::host::Status put = skin->invoke(ColorScheme, tavrel::host::InvokeKind::PropertyPut, args);
         !put)
         return fail(put);
     args.clear();
-    if (const host::Status applied = skin->invoke(ApplySkin, host::InvokeKind::Method, args);
+    if (const tavrel::host::Status applied = skin->invoke(ApplySkin, tavrel::host::InvokeKind::Method, args);
         !applied)
         return fail(applied);
 

@@ -21,7 +21,7 @@ QByteArray CleanFrm::storedIcon()
         QFile file(QStringLiteral(":/forms/cleanfrm.ico"));
         // A missing resource becomes an empty icon file, which decoding
         // rejects with a message of its own.
-        return host::PictureStream::encodeStored(file.open(QIODevice::ReadOnly) ? file.readAll()
+        return tavrel::host::PictureStream::encodeStored(file.open(QIODevice::ReadOnly) ? file.readAll()
                                                                                 : QByteArray());
     }();
     return stored;
@@ -30,11 +30,11 @@ QByteArray CleanFrm::storedIcon()
 QIcon CleanFrm::iconFromStored(const QByteArray &stored)
 {
     QByteArray file;
-    host::raiseOnFailure(host::PictureStream::decodeStored(stored, &file)
+    tavrel::host::raiseOnFailure(tavrel::host::PictureStream::decodeStored(stored, &file)
                              .withContext(QStringLiteral("CleanFrm icon")));
     QList<QImage> images;
-    host::raiseOnFailure(
-        host::decodeIcon(file, &images).withContext(QStringLiteral("CleanFrm icon")));
+    tavrel::host::raiseOnFailure(
+        tavrel::host::decodeIcon(file, &images).withContext(QStringLiteral("CleanFrm icon")));
     QIcon icon;
     for (const QImage &image : std::as_const(images))
         icon.addPixmap(QPixmap::fromImage(image));

@@ -24,7 +24,7 @@ public:
     // "lt\0\0", the byte count and the icon file.
     static QByteArray storedIcon();
     // Decodes a stored icon into one QIcon holding every image; raises
-    // host::Error naming the fault when the bytes are not a valid icon.
+    // tavrel::host::Error naming the fault when the bytes are not a valid icon.
     static QIcon iconFromStored(const QByteArray &stored);
 
 protected:

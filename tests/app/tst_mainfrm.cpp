@@ -193,9 +193,9 @@ void tst_MainFrm::componentGetsStoredProperties()
     RecordingComponent *c = RecordingComponent::on(Main);
     QVERIFY(c);
     QCOMPARE(c->properties().names(), (QStringList{"_extentx", "_extenty", "skinpicture"}));
-    QCOMPARE(c->properties().value(QStringLiteral("_extentx")), host::Variant::fromI4(1111));
-    QCOMPARE(c->properties().value(QStringLiteral("_extenty")), host::Variant::fromI4(953));
-    QCOMPARE(c->properties().value(QStringLiteral("skinpicture")).type(), host::VarType::Blob);
+    QCOMPARE(c->properties().value(QStringLiteral("_extentx")), tavrel::host::Variant::fromI4(1111));
+    QCOMPARE(c->properties().value(QStringLiteral("_extenty")), tavrel::host::Variant::fromI4(953));
+    QCOMPARE(c->properties().value(QStringLiteral("skinpicture")).type(), tavrel::host::VarType::Blob);
     QCOMPARE(main().skin().site()->objectName(), QStringLiteral("TavrelSkin1"));
 }
 
@@ -233,8 +233,8 @@ void tst_MainFrm::selectingSendsItemData()
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
     const QList<RecordedCall> puts = schemePuts();
     QCOMPARE(puts.size(), 1);
-    QCOMPARE(puts.first().kind, host::InvokeKind::PropertyPut);
-    QCOMPARE(puts.first().args, (QList<host::Variant>{host::Variant::fromI4(scheme)}));
+    QCOMPARE(puts.first().kind, tavrel::host::InvokeKind::PropertyPut);
+    QCOMPARE(puts.first().args, (QList<tavrel::host::Variant>{tavrel::host::Variant::fromI4(scheme)}));
 }
 
 void tst_MainFrm::arrowKeysSendEachSchemePassed()

@@ -68,7 +68,7 @@ void tst_Startup::noDisplayIsOneClearLine()
 
 void tst_Startup::realComponentSkinsTheMainWindow()
 {
-    host::ComponentHost::instance().setSearchPaths({testing::componentDir()});
+    tavrel::host::ComponentHost::instance().setSearchPaths({testing::componentDir()});
     QStringList reports;
     app::FailureReporter::install();
     app::FailureReporter::setPresenter([&](const QString &, const QString &t) { reports << t; });

@@ -16,8 +16,8 @@ using forms::Form;
 using forms::FormKind;
 using testing::RecordingComponent;
 
-static constexpr host::DispId ApplySkin = RecordingComponent::ApplySkin;
-static constexpr host::DispId RemoveSkin = RecordingComponent::RemoveSkin;
+static constexpr tavrel::host::DispId ApplySkin = RecordingComponent::ApplySkin;
+static constexpr tavrel::host::DispId RemoveSkin = RecordingComponent::RemoveSkin;
 
 class tst_WindowLifetime : public QObject
 {
@@ -232,8 +232,8 @@ void tst_WindowLifetime::everyWindowGetsTheSameStoredProperties()
         RecordingComponent *c = RecordingComponent::on(name);
         QVERIFY2(c, qPrintable(name));
         QCOMPARE(c->properties().names(), (QStringList{"_extentx", "_extenty", "skinpicture"}));
-        QCOMPARE(c->properties().value(QStringLiteral("_extentx")), host::Variant::fromI4(1111));
-        QCOMPARE(c->properties().value(QStringLiteral("_extenty")), host::Variant::fromI4(953));
+        QCOMPARE(c->properties().value(QStringLiteral("_extentx")), tavrel::host::Variant::fromI4(1111));
+        QCOMPARE(c->properties().value(QStringLiteral("_extenty")), tavrel::host::Variant::fromI4(953));
         pictures << c->properties().value(QStringLiteral("skinpicture")).toBlob();
     }
     QCOMPARE(pictures.at(1), pictures.at(0));
@@ -252,9 +252,9 @@ void tst_WindowLifetime::everyWindowGetsTheSameStoredProperties()
 
 void tst_WindowLifetime::failingLoadIsReportedAndShowsNothing()
 {
-    RecordingComponent::failLoads(host::Status::failure(host::StatusCode::InvalidPicture,
+    RecordingComponent::failLoads(tavrel::host::Status::failure(tavrel::host::StatusCode::InvalidPicture,
                                                         QStringLiteral("the picture is broken")));
-    const bool ran = host::ErrorBoundary::run([&] { m_registry->form(FormKind::Main).show(); });
+    const bool ran = tavrel::host::ErrorBoundary::run([&] { m_registry->form(FormKind::Main).show(); });
     QVERIFY(!ran);
     QVERIFY(app::FailureReporter::hasFailed());
     QCOMPARE(m_reports.size(), 1);
@@ -271,7 +271,7 @@ void tst_WindowLifetime::failingCallInHandlerIsReported()
 {
     Form &main = m_registry->form(FormKind::Main);
     main.show();
-    RecordingComponent::failNext(RemoveSkin, host::Status::failure(host::StatusCode::Fail,
+    RecordingComponent::failNext(RemoveSkin, tavrel::host::Status::failure(tavrel::host::StatusCode::Fail,
                                                                    QStringLiteral("cannot remove")));
     auto *box = main.control<QCheckBox>(QStringLiteral("Check2"));
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));

@@ -37,8 +37,8 @@ QWidget *withContents(QWidget *window)
 int skinSites(const QWidget *window)
 {
     int n = 0;
-    for (const host::ComponentSite *site :
-         window->findChildren<host::ComponentSite *>(Qt::FindDirectChildrenOnly))
+    for (const tavrel::host::ComponentSite *site :
+         window->findChildren<tavrel::host::ComponentSite *>(Qt::FindDirectChildrenOnly))
         n += site->className() == skin::className() ? 1 : 0;
     return n;
 }

@@ -53,11 +53,11 @@ int main(int argc, char **argv)
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
     testing::applyApplicationDefaults();
-    host::ComponentHost::instance().setSearchPaths({testing::componentDir()});
+    tavrel::host::ComponentHost::instance().setSearchPaths({testing::componentDir()});
     app::FailureReporter::install();
     app::WindowRegistry registry;
     forms::Form &form = registry.form(forms::FormKind::Clean);
-    if (!host::ErrorBoundary::run([&] { form.show(); }))
+    if (!tavrel::host::ErrorBoundary::run([&] { form.show(); }))
         return 1;
     auto *w = qobject_cast<QMainWindow *>(form.window());
     if (!QTest::qWaitForWindowExposed(w))
@@ -75,7 +75,7 @@ int main(int argc, char **argv)
     // Unskinned: the stand-in component leaves the window as the form
     // describes it.
     testing::RecordingComponent::install();
-    if (!host::ErrorBoundary::run([&] { form.show(); }))
+    if (!tavrel::host::ErrorBoundary::run([&] { form.show(); }))
         return 1;
     w = qobject_cast<QMainWindow *>(form.window());
     if (!QTest::qWaitForWindowExposed(w))

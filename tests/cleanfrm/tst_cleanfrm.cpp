@@ -25,7 +25,7 @@ using forms::FormKind;
 using testing::RecordingComponent;
 
 static const QString Clean = QStringLiteral("CleanFrm");
-static constexpr host::DispId ApplySkin = RecordingComponent::ApplySkin;
+static constexpr tavrel::host::DispId ApplySkin = RecordingComponent::ApplySkin;
 
 namespace {
 
@@ -381,8 +381,8 @@ void tst_CleanFrm::reopenFromMainWindowAppliesTheSkinAgain()
 void tst_CleanFrm::failingApplySkinIsReported()
 {
     RecordingComponent::failNext(
-        ApplySkin, host::Status::failure(host::StatusCode::Fail, QStringLiteral("skin refused")));
-    const bool ran = host::ErrorBoundary::run([&] { clean().show(); });
+        ApplySkin, tavrel::host::Status::failure(tavrel::host::StatusCode::Fail, QStringLiteral("skin refused")));
+    const bool ran = tavrel::host::ErrorBoundary::run([&] { clean().show(); });
     QVERIFY(!ran);
     QCOMPARE(m_reports.size(), 1);
     QVERIFY2(m_reports.first().contains(QLatin1String("skin refused")),
@@ -400,9 +400,9 @@ void tst_CleanFrm::storedIconFraming()
     QCOMPARE(ico.size(), 1078);
 
     const QByteArray stored = CleanFrm::storedIcon();
-    const int classId = host::PictureStream::kClassIdSize;
+    const int classId = tavrel::host::PictureStream::kClassIdSize;
     QCOMPARE(stored.size(), classId + 8 + 1078);
-    QCOMPARE(stored.left(classId), host::PictureStream::standardPictureClassId());
+    QCOMPARE(stored.left(classId), tavrel::host::PictureStream::standardPictureClassId());
     QCOMPARE(stored.mid(classId, 4), QByteArray("lt\0\0", 4));
     QCOMPARE(qFromLittleEndian<quint32>(stored.constData() + classId + 4), 1078u);
     QCOMPARE(stored.mid(classId + 8), ico);
@@ -448,7 +448,7 @@ void tst_CleanFrm::brokenStoredIconIsRejected_data()
     QTest::addColumn<QByteArray>("stored");
     QTest::addColumn<QString>("fault");
     const QByteArray good = CleanFrm::storedIcon();
-    const int classId = host::PictureStream::kClassIdSize;
+    const int classId = tavrel::host::PictureStream::kClassIdSize;
     QByteArray wrongCount = good;
     wrongCount[classId + 4] = char(0x37); // 1079
     QByteArray badSignature = good;
@@ -456,7 +456,7 @@ void tst_CleanFrm::brokenStoredIconIsRejected_data()
     QByteArray badIconType = good;
     badIconType[classId + 8 + 2] = 2; // a cursor file
     QTest::newRow("empty") << QByteArray() << "class id";
-    QTest::newRow("no file") << host::PictureStream::encodeStored(QByteArray()) << "icon";
+    QTest::newRow("no file") << tavrel::host::PictureStream::encodeStored(QByteArray()) << "icon";
     QTest::newRow("signature") << badSignature << "signature";
     QTest::newRow("count") << wrongCount << "byte count";
     QTest::newRow("truncated") << good.left(good.size() - 10) << "byte count";
@@ -470,8 +470,8 @@ void tst_CleanFrm::brokenStoredIconIsRejected()
     try {
         CleanFrm::iconFromStored(stored);
         QFAIL("no error raised");
-    } catch (const host::Error &error) {
-        QCOMPARE(error.status().code(), host::StatusCode::InvalidPicture);
+    } catch (const tavrel::host::Error &error) {
+        QCOMPARE(error.status().code(), tavrel::host::StatusCode::InvalidPicture);
         const QString message = error.status().message();
         QVERIFY2(message.startsWith(QLatin1String("CleanFrm icon: ")), qPrintable(message));
         QVERIFY2(message.contains(fault), qPrintable(message));

@@ -59,7 +59,7 @@ private:
 void tst_CleanFrmSkinned::initTestCase()
 {
     testing::applyApplicationDefaults();
-    host::ComponentHost::instance().setSearchPaths({testing::componentDir()});
+    tavrel::host::ComponentHost::instance().setSearchPaths({testing::componentDir()});
 }
 
 void tst_CleanFrmSkinned::init()
@@ -83,7 +83,7 @@ QWidget *tst_CleanFrmSkinned::skinPart(const char *name)
 
 void tst_CleanFrmSkinned::showClean()
 {
-    const bool ran = host::ErrorBoundary::run([this] { clean().show(); });
+    const bool ran = tavrel::host::ErrorBoundary::run([this] { clean().show(); });
     QVERIFY2(ran, qPrintable(m_reports.join(QLatin1Char('\n'))));
     QVERIFY(QTest::qWaitForWindowActive(window()));
 }
@@ -294,14 +294,14 @@ void tst_CleanFrmSkinned::removeAndApplyKeepTheClientSize()
     const QSize skinned = w->size();
     const QRect skinnedBar = w->menuBar()->geometry();
     for (int round = 0; round < 3; ++round) {
-        QVERIFY(host::ErrorBoundary::run([this] { clean().skin().removeSkin(); }));
+        QVERIFY(tavrel::host::ErrorBoundary::run([this] { clean().skin().removeSkin(); }));
         QTRY_VERIFY(!w->windowFlags().testFlag(Qt::FramelessWindowHint));
         QCOMPARE(w->contentsMargins(), QMargins());
         QCOMPARE(w->menuBar()->geometry().topLeft(), QPoint(0, 0));
         QCOMPARE(w->centralWidget()->size(), CleanFrm::clientSize());
         QCOMPARE(w->size(), QSize(240, 147 + w->menuBar()->height()));
 
-        QVERIFY(host::ErrorBoundary::run([this] { clean().skin().applySkin(); }));
+        QVERIFY(tavrel::host::ErrorBoundary::run([this] { clean().skin().applySkin(); }));
         QCOMPARE(w->size(), skinned);
         QCOMPARE(w->menuBar()->geometry(), skinnedBar);
         QCOMPARE(w->centralWidget()->size(), CleanFrm::clientSize());
@@ -313,7 +313,7 @@ void tst_CleanFrmSkinned::removedSkinLeavesNothingOverTheMenuBar()
 {
     showClean();
     QMainWindow *w = window();
-    QVERIFY(host::ErrorBoundary::run([this] { clean().skin().removeSkin(); }));
+    QVERIFY(tavrel::host::ErrorBoundary::run([this] { clean().skin().removeSkin(); }));
     QStringList shown;
     for (QWidget *part : w->findChildren<QWidget *>()) {
         if (part->objectName().startsWith(QLatin1String("tavrelskin_")) && part->isVisible())
@@ -330,7 +330,7 @@ void tst_CleanFrmSkinned::removedSkinLeavesNothingOverTheMenuBar()
 void tst_CleanFrmSkinned::reopenedWindowIsSkinnedAgain()
 {
     Form &main = m_registry->form(FormKind::Main);
-    QVERIFY(host::ErrorBoundary::run([&] { main.show(); }));
+    QVERIFY(tavrel::host::ErrorBoundary::run([&] { main.show(); }));
     auto *show = main.control<QPushButton>(QStringLiteral("Command1"));
     QTest::mouseClick(show, Qt::LeftButton);
     QVERIFY(clean().isLoaded());

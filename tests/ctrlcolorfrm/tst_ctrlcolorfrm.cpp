@@ -606,7 +606,7 @@ void tst_CtrlColorFrm::failingSkinCallIsReported()
 {
     RecordingComponent::failNext(
         RecordingComponent::RemoveSkin,
-        host::Status::failure(host::StatusCode::MemberNotFound, QStringLiteral("rejected")));
+        tavrel::host::Status::failure(tavrel::host::StatusCode::MemberNotFound, QStringLiteral("rejected")));
     clickCheck2();
     QCOMPARE(m_reports.size(), 1);
     QVERIFY2(m_reports.first().contains(QLatin1String("TavrelSkin1")),

@@ -73,14 +73,14 @@ private:
 void tst_CtrlColorFrmSkinned::initTestCase()
 {
     testing::applyApplicationDefaults();
-    host::ComponentHost::instance().setSearchPaths({testing::componentDir()});
+    tavrel::host::ComponentHost::instance().setSearchPaths({testing::componentDir()});
 }
 
 void tst_CtrlColorFrmSkinned::init()
 {
     testing::captureReports(&m_reports);
     m_registry = std::make_unique<app::WindowRegistry>();
-    const bool ran = host::ErrorBoundary::run([this] { main().show(); });
+    const bool ran = tavrel::host::ErrorBoundary::run([this] { main().show(); });
     QVERIFY2(ran, qPrintable(m_reports.join(QLatin1Char('\n'))));
     QVERIFY(QTest::qWaitForWindowActive(main().window()));
     openDemo();

@@ -182,7 +182,7 @@ void tst_EdgeAlignment::badSettingIsRefused()
     try {
         f.load();
         QFAIL("the window loaded");
-    } catch (const host::Error &error) {
+    } catch (const tavrel::host::Error &error) {
         QVERIFY2(error.status().message().contains(message), qPrintable(error.status().message()));
     }
     QVERIFY(!f.isLoaded());

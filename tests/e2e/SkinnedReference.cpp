@@ -14,7 +14,7 @@ namespace e2e {
 SkinnedReference SkinnedReference::build(forms::FormKind kind, QString *error)
 {
     SkinnedReference ref;
-    host::ComponentHost::instance().setSearchPaths({testing::componentDir()});
+    tavrel::host::ComponentHost::instance().setSearchPaths({testing::componentDir()});
     QStringList reports;
     app::FailureReporter::install();
     app::FailureReporter::setPresenter(
@@ -23,7 +23,7 @@ SkinnedReference SkinnedReference::build(forms::FormKind kind, QString *error)
     forms::Form &form = registry.form(kind);
     try {
         form.show();
-    } catch (const host::Error &e) {
+    } catch (const tavrel::host::Error &e) {
         *error = QString::fromLocal8Bit(e.what());
         return ref;
     }

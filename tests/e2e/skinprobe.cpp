@@ -25,7 +25,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: skinprobe COMPONENT_DIR\n");
         return 2;
     }
-    host::ComponentHost::instance().setSearchPaths({QString::fromLocal8Bit(argv[1])});
+    tavrel::host::ComponentHost::instance().setSearchPaths({QString::fromLocal8Bit(argv[1])});
     QWidget window;
     window.setWindowTitle(QStringLiteral("Tavrel Probe"));
     auto *list = new QListWidget(&window);

@@ -128,7 +128,7 @@ SkinnedLook skinnedLook(const QString &title, Qt::WindowType type, bool withIcon
     try {
         skin::SkinControl control = skin::SkinControl::create(&window);
         control.applySkin();
-    } catch (const host::Error &e) {
+    } catch (const tavrel::host::Error &e) {
         *error = QString::fromLocal8Bit(e.what());
         return look;
     }
@@ -369,7 +369,7 @@ void tst_Install::initTestCase()
                                 &exitCode);
     QVERIFY2(exitCode == 0, qPrintable(out));
     // The references this test draws use the installed component.
-    host::ComponentHost::instance().setSearchPaths({installed(ComponentDir)});
+    tavrel::host::ComponentHost::instance().setSearchPaths({installed(ComponentDir)});
 }
 
 void tst_Install::installedFiles_data()
@@ -513,7 +513,7 @@ void tst_Install::hostLibraryExportsItsInterfaceOnly()
     QVERIFY2(exitCode == 0, qPrintable(listing));
     QSet<QString> exported;
     for (const QString &line : listing.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        // "0000000000012345 T host::Variant::fromI4(int)"
+        // "0000000000012345 T tavrel::host::Variant::fromI4(int)"
         const QString name = line.section(QLatin1Char(' '), 2);
         if (name != QLatin1String("__bss_start") && name != QLatin1String("_edata") &&
             name != QLatin1String("_end"))
@@ -589,7 +589,7 @@ void tst_Install::pkgConfigLeadsIntoThePrefix()
     compile.write("#include <tavrel/host/ComponentHost.h>\n"
                   "#include <tavrel/host/ComponentSite.h>\n"
                   "#include <tavrel/host/PictureStream.h>\n"
-                  "int main() { return host::ComponentHost::instance().searchPaths().size(); }\n");
+                  "int main() { return tavrel::host::ComponentHost::instance().searchPaths().size(); }\n");
     compile.closeWriteChannel();
     QVERIFY(compile.waitForFinished(60000));
     QVERIFY2(compile.exitCode() == 0, qPrintable(QString::fromLocal8Bit(compile.readAll())));

@@ -104,7 +104,7 @@ void tst_Wayland::initTestCase()
     QVERIFY2(QGuiApplication::platformName().startsWith(QLatin1String("wayland")),
              "runs as a Wayland client: under_weston tst_wayland (as CTest runs it)");
     testing::applyApplicationDefaults();
-    host::ComponentHost::instance().setSearchPaths({testing::componentDir()});
+    tavrel::host::ComponentHost::instance().setSearchPaths({testing::componentDir()});
     QVERIFY2(QFile::exists(testing::applicationPath()), qPrintable(testing::applicationPath()));
 }
 

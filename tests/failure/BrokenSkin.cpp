@@ -9,11 +9,11 @@
 
 namespace testing {
 
-using host::Status;
-using host::StatusCode;
+using tavrel::host::Status;
+using tavrel::host::StatusCode;
 
 namespace {
-constexpr host::DispId ApplySkin = 0x6003000C;
+constexpr tavrel::host::DispId ApplySkin = 0x6003000C;
 
 QByteArray fault()
 {
@@ -51,7 +51,7 @@ QByteArray brokenFault()
     return chosen.isEmpty() ? QByteArrayLiteral("applyskin") : chosen;
 }
 
-Status BrokenSkin::load(QWidget *window, const host::PropertyBag &, host::EventSink *)
+Status BrokenSkin::load(QWidget *window, const tavrel::host::PropertyBag &, tavrel::host::EventSink *)
 {
     const QByteArray chosen = fault();
     if (chosen == "throw-load")
@@ -67,8 +67,8 @@ Status BrokenSkin::load(QWidget *window, const host::PropertyBag &, host::EventS
     return Status::ok();
 }
 
-Status BrokenSkin::invoke(host::DispId member, host::InvokeKind, QList<host::Variant> &,
-                          host::Variant *)
+Status BrokenSkin::invoke(tavrel::host::DispId member, tavrel::host::InvokeKind, QList<tavrel::host::Variant> &,
+                          tavrel::host::Variant *)
 {
     if (member != ApplySkin)
         return Status::ok();
@@ -80,7 +80,7 @@ Status BrokenSkin::invoke(host::DispId member, host::InvokeKind, QList<host::Var
     if (chosen == "member") {
         return Status::failure(StatusCode::MemberNotFound,
                                QStringLiteral("the broken component has no member with id %1")
-                                   .arg(host::dispIdToHex(member)));
+                                   .arg(tavrel::host::dispIdToHex(member)));
     }
     if (chosen == "type") {
         return Status::failure(StatusCode::TypeMismatch,

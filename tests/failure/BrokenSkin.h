@@ -31,13 +31,13 @@ QByteArray brokenFault();
 //   foreign-timer     a timer event of the component throws BrokenFault
 //   throw-show        the component's filter on the window throws
 //                     std::bad_alloc when the window is shown
-class BrokenSkin : public host::Component
+class BrokenSkin : public tavrel::host::Component
 {
 public:
-    host::Status load(QWidget *window, const host::PropertyBag &properties,
-                      host::EventSink *events) override;
-    host::Status invoke(host::DispId member, host::InvokeKind kind, QList<host::Variant> &args,
-                        host::Variant *result) override;
+    tavrel::host::Status load(QWidget *window, const tavrel::host::PropertyBag &properties,
+                      tavrel::host::EventSink *events) override;
+    tavrel::host::Status invoke(tavrel::host::DispId member, tavrel::host::InvokeKind kind, QList<tavrel::host::Variant> &args,
+                        tavrel::host::Variant *result) override;
 };
 
 } // namespace testing

@@ -12,7 +12,7 @@ QStringList BrokenSkinFactory::classNames() const
     return {QStringLiteral("TavrelCtl.TavrelSkin")};
 }
 
-std::unique_ptr<host::Component> BrokenSkinFactory::create(const QString &className)
+std::unique_ptr<tavrel::host::Component> BrokenSkinFactory::create(const QString &className)
 {
     if (brokenFault() == "throw-create")
         throw std::runtime_error("the broken factory has no parts left");

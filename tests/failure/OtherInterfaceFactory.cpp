@@ -10,7 +10,7 @@ QStringList OtherInterfaceFactory::classNames() const
     return {QStringLiteral("TavrelCtl.TavrelSkin")};
 }
 
-std::unique_ptr<host::Component> OtherInterfaceFactory::create(const QString &)
+std::unique_ptr<tavrel::host::Component> OtherInterfaceFactory::create(const QString &)
 {
     // Reaching this means the host loaded a library of another interface.
     std::fprintf(stderr, "OtherInterfaceFactory: loaded by a host of another interface\n");

@@ -22,12 +22,12 @@
 
 using forms::Form;
 using forms::FormKind;
-using host::Status;
-using host::StatusCode;
-using host::Variant;
+using tavrel::host::Status;
+using tavrel::host::StatusCode;
+using tavrel::host::Variant;
 using testing::RecordingComponent;
 
-Q_DECLARE_METATYPE(host::Variant)
+Q_DECLARE_METATYPE(tavrel::host::Variant)
 
 class tst_FailurePaths : public QObject
 {
@@ -129,8 +129,8 @@ void tst_FailurePaths::realComponentRefusalsAreReported_data()
     QTest::addColumn<QString>("code");
     QTest::addColumn<QStringList>("named");
 
-    const auto method = int(host::InvokeKind::Method);
-    const auto put = int(host::InvokeKind::PropertyPut);
+    const auto method = int(tavrel::host::InvokeKind::Method);
+    const auto put = int(tavrel::host::InvokeKind::PropertyPut);
     QTest::newRow("unknown member id")
         << quint32(0x60030099) << method << Variant() << QStringLiteral("0x80020003")
         << QStringList{QStringLiteral("no member with id 0x60030099")};
@@ -156,18 +156,18 @@ void tst_FailurePaths::realComponentRefusalsAreReported()
     QFETCH(Variant, argument);
     QFETCH(QString, code);
     QFETCH(QStringList, named);
-    host::ComponentHost::instance().setSearchPaths({testing::componentDir()});
+    tavrel::host::ComponentHost::instance().setSearchPaths({testing::componentDir()});
     m_registry = std::make_unique<app::WindowRegistry>();
     Form &main = m_registry->form(FormKind::Main);
     main.show();
     QVERIFY2(m_reports.isEmpty(), qPrintable(m_reports.join(QLatin1Char('\n'))));
-    host::ComponentSite *site = main.skin().site();
+    tavrel::host::ComponentSite *site = main.skin().site();
     QVERIFY(site);
     QCOMPARE(site->className(), skin::className());
 
     const int exitCode = runInEventLoop([&] {
-        host::ErrorBoundary::run([&] {
-            if (kind == int(host::InvokeKind::Method))
+        tavrel::host::ErrorBoundary::run([&] {
+            if (kind == int(tavrel::host::InvokeKind::Method))
                 site->callMethod(member);
             else
                 site->putProperty(member, argument);

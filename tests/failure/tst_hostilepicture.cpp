@@ -20,9 +20,9 @@
 
 #include <functional>
 
-using host::PictureStream::decodeBitmap;
-using host::Status;
-using host::StatusCode;
+using tavrel::host::PictureStream::decodeBitmap;
+using tavrel::host::Status;
+using tavrel::host::StatusCode;
 
 namespace {
 
@@ -128,13 +128,13 @@ QByteArray stretchedPicture(const QByteArray &file, int w, int h, const QList<in
     return bitmapOf(big);
 }
 
-host::PropertyBag propertiesWith(const QByteArray &bitmapFile)
+tavrel::host::PropertyBag propertiesWith(const QByteArray &bitmapFile)
 {
-    host::PropertyBag bag;
-    bag.write(skin::Property::extentX(), host::Variant::fromI4(skin::StoredExtentX));
-    bag.write(skin::Property::extentY(), host::Variant::fromI4(skin::StoredExtentY));
+    tavrel::host::PropertyBag bag;
+    bag.write(skin::Property::extentX(), tavrel::host::Variant::fromI4(skin::StoredExtentX));
+    bag.write(skin::Property::extentY(), tavrel::host::Variant::fromI4(skin::StoredExtentY));
     bag.write(skin::Property::skinPicture(),
-              host::Variant::fromBlob(host::PictureStream::encodeStored(bitmapFile)));
+              tavrel::host::Variant::fromBlob(tavrel::host::PictureStream::encodeStored(bitmapFile)));
     return bag;
 }
 
@@ -159,7 +159,7 @@ private slots:
     void gridlessPictureIsReportedAndEndsTheLoop();
 
 private:
-    Status createOn(QWidget *window, const QByteArray &bitmapFile, host::ComponentSite **site);
+    Status createOn(QWidget *window, const QByteArray &bitmapFile, tavrel::host::ComponentSite **site);
     QByteArray edited(const std::function<void(QByteArray &)> &edit) const;
 
     QByteArray m_file;
@@ -171,7 +171,7 @@ void tst_HostilePicture::initTestCase()
     testing::applyApplicationDefaults();
     m_file = skinPictureFile();
     QCOMPARE(m_file.size(), 25054);
-    host::ComponentHost::instance().setSearchPaths({testing::componentDir()});
+    tavrel::host::ComponentHost::instance().setSearchPaths({testing::componentDir()});
 }
 
 void tst_HostilePicture::init()
@@ -196,9 +196,9 @@ QByteArray tst_HostilePicture::edited(const std::function<void(QByteArray &)> &e
 }
 
 Status tst_HostilePicture::createOn(QWidget *window, const QByteArray &bitmapFile,
-                                    host::ComponentSite **site)
+                                    tavrel::host::ComponentSite **site)
 {
-    return host::ComponentSite::create(skin::className(), skin::instanceName(), window,
+    return tavrel::host::ComponentSite::create(skin::className(), skin::instanceName(), window,
                                        propertiesWith(bitmapFile), site);
 }
 
@@ -250,7 +250,7 @@ void tst_HostilePicture::iconFromAnotherFormatIsRefused()
 {
     // A bitmap where an icon is expected, and an icon where a bitmap is.
     QList<QImage> images;
-    Status s = host::decodeIcon(m_file, &images);
+    Status s = tavrel::host::decodeIcon(m_file, &images);
     QCOMPARE(s.code(), StatusCode::InvalidPicture);
     QVERIFY2(s.message().startsWith(QLatin1String("icon: reserved header field")), qPrintable(s.message()));
     QVERIFY(images.isEmpty());
@@ -323,7 +323,7 @@ void tst_HostilePicture::gridlessPictureFailsToCreate()
     window.setObjectName(QStringLiteral("MainFrm"));
     window.resize(371, 201);
     const Qt::WindowFlags flags = window.windowFlags();
-    host::ComponentSite *site = reinterpret_cast<host::ComponentSite *>(quintptr(1));
+    tavrel::host::ComponentSite *site = reinterpret_cast<tavrel::host::ComponentSite *>(quintptr(1));
     const Status s = createOn(&window, file, &site);
     QCOMPARE(s.code(), StatusCode::InvalidPicture);
     QVERIFY2(s.message().contains(fault), qPrintable(s.message()));
@@ -331,7 +331,7 @@ void tst_HostilePicture::gridlessPictureFailsToCreate()
     QVERIFY2(s.message().startsWith(QLatin1String("cannot create TavrelSkin1 (TavrelCtl.TavrelSkin)")),
              qPrintable(s.message()));
     QCOMPARE(site, nullptr);
-    QVERIFY(window.findChildren<host::ComponentSite *>().isEmpty());
+    QVERIFY(window.findChildren<tavrel::host::ComponentSite *>().isEmpty());
     QCOMPARE(window.windowFlags(), flags);
     QCOMPARE(window.size(), QSize(371, 201));
 }
@@ -342,7 +342,7 @@ void tst_HostilePicture::untouchedPictureCreates()
     // size with its own markers: the failures above are the edits'.
     for (const QByteArray &file : {m_file, stretchedPicture(m_file, 4096, 4096, {})}) {
         QWidget window;
-        host::ComponentSite *site = nullptr;
+        tavrel::host::ComponentSite *site = nullptr;
         const Status s = createOn(&window, file, &site);
         QVERIFY2(s.isOk(), qPrintable(s.toString()));
         QVERIFY(site);
@@ -356,9 +356,9 @@ void tst_HostilePicture::gridlessPictureIsReportedAndEndsTheLoop()
     QWidget window;
     bool ran = true;
     QTimer::singleShot(0, &window, [&] {
-        ran = host::ErrorBoundary::run([&] {
-            host::ComponentSite *site = nullptr;
-            host::raiseOnFailure(createOn(&window, gridless, &site));
+        ran = tavrel::host::ErrorBoundary::run([&] {
+            tavrel::host::ComponentSite *site = nullptr;
+            tavrel::host::raiseOnFailure(createOn(&window, gridless, &site));
         });
     });
     // The reporter ends the application's event loop with its exit code.

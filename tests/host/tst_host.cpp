@@ -14,7 +14,7 @@
 #include <new>
 #include <stdexcept>
 
-using namespace host;
+using namespace tavrel::host;
 using testing::RecordingComponent;
 
 class tst_Host : public QObject

@@ -8,7 +8,7 @@
 
 #include <functional>
 
-using host::StatusCode;
+using tavrel::host::StatusCode;
 
 namespace {
 
@@ -133,7 +133,7 @@ private slots:
 void TestIconDecode::decodesTheBoltIcon()
 {
     QList<QImage> images;
-    const host::Status status = host::decodeIcon(boltFile(), &images);
+    const tavrel::host::Status status = tavrel::host::decodeIcon(boltFile(), &images);
     QVERIFY2(status.isOk(), qPrintable(status.toString()));
     QCOMPARE(images.size(), 2);
     QCOMPARE(images.at(0).size(), QSize(32, 32));
@@ -181,7 +181,7 @@ void TestIconDecode::decodesEveryBitDepth()
     image.maskedAt = [&](int x, int y) { return x == width - 1 && y == height - 1; };
 
     QList<QImage> images;
-    const host::Status status = host::decodeIcon(buildIcon({image}), &images);
+    const tavrel::host::Status status = tavrel::host::decodeIcon(buildIcon({image}), &images);
     QVERIFY2(status.isOk(), qPrintable(status.toString()));
     QCOMPARE(images.size(), 1);
     const QImage &decoded = images.first();
@@ -286,7 +286,7 @@ void TestIconDecode::rejectsMalformedFiles()
     QFETCH(QByteArray, file);
     QFETCH(QString, message);
     QList<QImage> images = {QImage(1, 1, QImage::Format_ARGB32)};
-    const host::Status status = host::decodeIcon(file, &images);
+    const tavrel::host::Status status = tavrel::host::decodeIcon(file, &images);
     QVERIFY(!status.isOk());
     QCOMPARE(status.code(), StatusCode::InvalidPicture);
     QVERIFY2(status.message().startsWith(QLatin1String("icon: ")), qPrintable(status.message()));
@@ -300,7 +300,7 @@ void TestIconDecode::rejectsEveryTruncation()
     const QByteArray good = boltFile();
     for (int size = 0; size < good.size(); ++size) {
         QList<QImage> images;
-        const host::Status status = host::decodeIcon(good.left(size), &images);
+        const tavrel::host::Status status = tavrel::host::decodeIcon(good.left(size), &images);
         QVERIFY2(!status.isOk(), qPrintable(QString::number(size)));
         QCOMPARE(status.code(), StatusCode::InvalidPicture);
         QVERIFY(images.isEmpty());
@@ -324,7 +324,7 @@ void TestIconDecode::survivesCorruptHeaders()
             QByteArray file = good;
             file[at] = char(value);
             QList<QImage> images;
-            const host::Status status = host::decodeIcon(file, &images);
+            const tavrel::host::Status status = tavrel::host::decodeIcon(file, &images);
             if (status.isOk()) {
                 QCOMPARE(images.size(), int(quint8(file.at(4))));
             } else {
@@ -349,7 +349,7 @@ void TestIconDecode::agreesWithQtsIconReader()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     QList<QImage> ours;
-    const host::Status status = host::decodeIcon(bytes, &ours);
+    const tavrel::host::Status status = tavrel::host::decodeIcon(bytes, &ours);
     QVERIFY2(status.isOk(), qPrintable(status.toString()));
 
     QBuffer buffer;
@@ -383,13 +383,13 @@ void TestIconDecode::agreesWithQtsIconReader()
 void TestIconDecode::buildsAnIcon()
 {
     QIcon icon;
-    const host::Status status = host::iconFromFile(boltFile(), &icon);
+    const tavrel::host::Status status = tavrel::host::iconFromFile(boltFile(), &icon);
     QVERIFY2(status.isOk(), qPrintable(status.toString()));
     QVERIFY(icon.availableSizes().contains(QSize(32, 32)));
     QVERIFY(icon.availableSizes().contains(QSize(16, 16)));
 
     QIcon untouched;
-    QVERIFY(!host::iconFromFile(boltFile().left(100), &untouched).isOk());
+    QVERIFY(!tavrel::host::iconFromFile(boltFile().left(100), &untouched).isOk());
     QVERIFY(untouched.isNull());
 }
 

@@ -160,22 +160,22 @@ QByteArray bitmapFile(const QImage &indexed)
     return out;
 }
 
-host::PropertyBag storedProperties(const QByteArray &bitmap)
+tavrel::host::PropertyBag storedProperties(const QByteArray &bitmap)
 {
-    host::PropertyBag bag;
-    bag.write(QStringLiteral("_extentx"), host::Variant::fromI4(1111));
-    bag.write(QStringLiteral("_extenty"), host::Variant::fromI4(953));
+    tavrel::host::PropertyBag bag;
+    bag.write(QStringLiteral("_extentx"), tavrel::host::Variant::fromI4(1111));
+    bag.write(QStringLiteral("_extenty"), tavrel::host::Variant::fromI4(953));
     bag.write(QStringLiteral("skinpicture"),
-              host::Variant::fromBlob(host::PictureStream::encodeStored(bitmap)));
+              tavrel::host::Variant::fromBlob(tavrel::host::PictureStream::encodeStored(bitmap)));
     return bag;
 }
 
-host::PropertyBag storedProperties()
+tavrel::host::PropertyBag storedProperties()
 {
     return storedProperties(realPictureFile());
 }
 
-void EventRecorder::raiseEvent(host::DispId event, QList<host::Variant> &args)
+void EventRecorder::raiseEvent(tavrel::host::DispId event, QList<tavrel::host::Variant> &args)
 {
     events.append(event);
     if (args.size() == 1) {
@@ -185,10 +185,10 @@ void EventRecorder::raiseEvent(host::DispId event, QList<host::Variant> &args)
 }
 
 std::unique_ptr<tavrelctl::TavrelSkin> loadSkin(QWidget *window, EventRecorder *events,
-                                                const host::PropertyBag &properties)
+                                                const tavrel::host::PropertyBag &properties)
 {
     auto skin = std::make_unique<tavrelctl::TavrelSkin>();
-    const host::Status status = skin->load(window, properties, events);
+    const tavrel::host::Status status = skin->load(window, properties, events);
     if (!status) {
         QTest::qFail(qPrintable(status.toString()), __FILE__, __LINE__);
         return nullptr;
@@ -196,29 +196,29 @@ std::unique_ptr<tavrelctl::TavrelSkin> loadSkin(QWidget *window, EventRecorder *
     return skin;
 }
 
-static bool call(host::Component *skin, host::DispId id, host::InvokeKind kind,
-                 QList<host::Variant> args)
+static bool call(tavrel::host::Component *skin, tavrel::host::DispId id, tavrel::host::InvokeKind kind,
+                 QList<tavrel::host::Variant> args)
 {
-    const host::Status status = skin->invoke(id, kind, args);
+    const tavrel::host::Status status = skin->invoke(id, kind, args);
     if (!status)
         QTest::qFail(qPrintable(status.toString()), __FILE__, __LINE__);
     return status.isOk();
 }
 
-bool applySkin(host::Component *skin)
+bool applySkin(tavrel::host::Component *skin)
 {
-    return call(skin, tavrelctl::MemberId::ApplySkin, host::InvokeKind::Method, {});
+    return call(skin, tavrelctl::MemberId::ApplySkin, tavrel::host::InvokeKind::Method, {});
 }
 
-bool removeSkin(host::Component *skin)
+bool removeSkin(tavrel::host::Component *skin)
 {
-    return call(skin, tavrelctl::MemberId::RemoveSkin, host::InvokeKind::Method, {});
+    return call(skin, tavrelctl::MemberId::RemoveSkin, tavrel::host::InvokeKind::Method, {});
 }
 
-bool putScheme(host::Component *skin, qint32 scheme)
+bool putScheme(tavrel::host::Component *skin, qint32 scheme)
 {
-    return call(skin, tavrelctl::MemberId::ColorScheme, host::InvokeKind::PropertyPut,
-                {host::Variant::fromI4(scheme)});
+    return call(skin, tavrelctl::MemberId::ColorScheme, tavrel::host::InvokeKind::PropertyPut,
+                {tavrel::host::Variant::fromI4(scheme)});
 }
 
 } // namespace skintest

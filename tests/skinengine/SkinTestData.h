@@ -32,15 +32,15 @@ QImage syntheticPicture(QRgb accent, QRgb panel, const QList<int> &markers = {})
 // An uncompressed 8-bit bitmap file of an indexed image.
 QByteArray bitmapFile(const QImage &indexed);
 
-host::PropertyBag storedProperties(const QByteArray &bitmap);
-host::PropertyBag storedProperties();
+tavrel::host::PropertyBag storedProperties(const QByteArray &bitmap);
+tavrel::host::PropertyBag storedProperties();
 
 // Records the values FocusChange passes.
-class EventRecorder : public host::EventSink
+class EventRecorder : public tavrel::host::EventSink
 {
 public:
-    void raiseEvent(host::DispId event, QList<host::Variant> &args) override;
-    QList<host::DispId> events;
+    void raiseEvent(tavrel::host::DispId event, QList<tavrel::host::Variant> &args) override;
+    QList<tavrel::host::DispId> events;
     QList<qint32> focusValues;
     QList<QString> argumentTypes;
 };
@@ -49,11 +49,11 @@ public:
 // (returns null) if loading fails.
 std::unique_ptr<tavrelctl::TavrelSkin>
 loadSkin(QWidget *window, EventRecorder *events = nullptr,
-         const host::PropertyBag &properties = storedProperties());
+         const tavrel::host::PropertyBag &properties = storedProperties());
 
 // Late-bound calls, failing the test on a failed status.
-bool applySkin(host::Component *skin);
-bool removeSkin(host::Component *skin);
-bool putScheme(host::Component *skin, qint32 scheme);
+bool applySkin(tavrel::host::Component *skin);
+bool removeSkin(tavrel::host::Component *skin);
+bool putScheme(tavrel::host::Component *skin, qint32 scheme);
 
 } // namespace skintest

@@ -11,15 +11,15 @@
 #include <QTest>
 #include <QWidget>
 
-using host::InvokeKind;
-using host::StatusCode;
-using host::Variant;
+using tavrel::host::InvokeKind;
+using tavrel::host::StatusCode;
+using tavrel::host::Variant;
 using namespace skintest;
 namespace Id = tavrelctl::MemberId;
 
-Q_DECLARE_METATYPE(host::StatusCode)
-Q_DECLARE_METATYPE(host::InvokeKind)
-Q_DECLARE_METATYPE(host::PropertyBag)
+Q_DECLARE_METATYPE(tavrel::host::StatusCode)
+Q_DECLARE_METATYPE(tavrel::host::InvokeKind)
+Q_DECLARE_METATYPE(tavrel::host::PropertyBag)
 
 // The component's contract as a late-bound client meets it: stored
 // properties checked on load, every member call checked, and the real
@@ -50,17 +50,17 @@ void TestSkinContract::initTestCase()
 
 void TestSkinContract::loadRefusesBadProperties_data()
 {
-    QTest::addColumn<host::PropertyBag>("bag");
+    QTest::addColumn<tavrel::host::PropertyBag>("bag");
     QTest::addColumn<StatusCode>("code");
     QTest::addColumn<QString>("message");
 
     auto with = [](const QString &name, const Variant &value) {
-        host::PropertyBag bag = storedProperties();
+        tavrel::host::PropertyBag bag = storedProperties();
         bag.write(name, value);
         return bag;
     };
     auto without = [](const QString &name) {
-        host::PropertyBag full = storedProperties(), bag;
+        tavrel::host::PropertyBag full = storedProperties(), bag;
         for (const QString &n : full.names()) {
             if (n != name)
                 bag.write(n, full.value(n));
@@ -98,12 +98,12 @@ void TestSkinContract::loadRefusesBadProperties_data()
 
 void TestSkinContract::loadRefusesBadProperties()
 {
-    QFETCH(host::PropertyBag, bag);
+    QFETCH(tavrel::host::PropertyBag, bag);
     QFETCH(StatusCode, code);
     QFETCH(QString, message);
     QWidget window;
     tavrelctl::TavrelSkin skin;
-    const host::Status status = skin.load(&window, bag, nullptr);
+    const tavrel::host::Status status = skin.load(&window, bag, nullptr);
     QVERIFY(!status);
     QCOMPARE(codeToHex(status.code()), codeToHex(code));
     QVERIFY2(status.message().contains(message), qPrintable(status.toString()));
@@ -174,7 +174,7 @@ void TestSkinContract::invokeRefusesBadCalls()
     auto skin = loadSkin(&window);
     QVERIFY(skin);
     Variant result;
-    const host::Status status = skin->invoke(member, kind, args, &result);
+    const tavrel::host::Status status = skin->invoke(member, kind, args, &result);
     QVERIFY(!status);
     QCOMPARE(codeToHex(status.code()), codeToHex(code));
     QVERIFY2(status.message().contains(message), qPrintable(status.toString()));
@@ -223,7 +223,7 @@ void TestSkinContract::callsBeforeLoadFail()
 {
     tavrelctl::TavrelSkin skin;
     QList<Variant> none;
-    const host::Status status = skin.invoke(Id::ApplySkin, InvokeKind::Method, none);
+    const tavrel::host::Status status = skin.invoke(Id::ApplySkin, InvokeKind::Method, none);
     QCOMPARE(status.code(), StatusCode::Unexpected);
     QVERIFY(status.message().contains(QLatin1String("not loaded")));
     QCOMPARE(skin.load(nullptr, storedProperties(), nullptr).code(), StatusCode::InvalidArg);
@@ -241,11 +241,11 @@ void TestSkinContract::designPlaceFollowsExtents()
 
 void TestSkinContract::realPluginThroughHost()
 {
-    host::ComponentHost &componentHost = host::ComponentHost::instance();
+    tavrel::host::ComponentHost &componentHost = tavrel::host::ComponentHost::instance();
     const QStringList saved = componentHost.searchPaths();
     componentHost.setSearchPaths({testing::componentDir()});
-    std::unique_ptr<host::Component> component;
-    const host::Status created =
+    std::unique_ptr<tavrel::host::Component> component;
+    const tavrel::host::Status created =
         componentHost.create(QStringLiteral("TavrelCtl.TavrelSkin"), &component);
     componentHost.setSearchPaths(saved);
     QVERIFY2(created, qPrintable(created.toString()));
@@ -256,7 +256,7 @@ void TestSkinContract::realPluginThroughHost()
     auto *child = new QWidget(&window);
     child->setGeometry(10, 20, 30, 40);
     EventRecorder events;
-    const host::Status loaded = component->load(&window, storedProperties(), &events);
+    const tavrel::host::Status loaded = component->load(&window, storedProperties(), &events);
     QVERIFY2(loaded, qPrintable(loaded.toString()));
     QVERIFY(applySkin(component.get()));
     QVERIFY(window.windowFlags().testFlag(Qt::FramelessWindowHint));
@@ -279,7 +279,7 @@ void TestSkinContract::realPluginThroughHost()
 void TestSkinContract::picturesAreSharedWhileInUse()
 {
     using tavrelctl::SkinPicture;
-    const QByteArray real = host::PictureStream::encodeStored(realPictureFile());
+    const QByteArray real = tavrel::host::PictureStream::encodeStored(realPictureFile());
     std::shared_ptr<const SkinPicture> first, again;
     QVERIFY(SkinPicture::fromStored(real, &first));
     QVERIFY(SkinPicture::fromStored(real, &again));
@@ -289,7 +289,7 @@ void TestSkinContract::picturesAreSharedWhileInUse()
     // the others are not all kept.
     std::weak_ptr<const SkinPicture> released;
     for (int i = 0; i < 12; ++i) {
-        const QByteArray other = host::PictureStream::encodeStored(
+        const QByteArray other = tavrel::host::PictureStream::encodeStored(
             bitmapFile(syntheticPicture(qRgb(10 * i, 0, 200), qRgb(220, 220, 220))));
         std::shared_ptr<const SkinPicture> picture;
         QVERIFY(SkinPicture::fromStored(other, &picture));

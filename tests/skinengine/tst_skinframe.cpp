@@ -649,7 +649,7 @@ void TestSkinFrame::focusChangeOncePerActivation()
 
     QVERIFY(activate(m_window.get()));
     QTRY_COMPARE(m_events.focusValues, QList<qint32>{-1});
-    QCOMPARE(m_events.events, QList<host::DispId>{tavrelctl::EventId::FocusChange});
+    QCOMPARE(m_events.events, QList<tavrel::host::DispId>{tavrelctl::EventId::FocusChange});
     QCOMPARE(m_events.argumentTypes.first(), QStringLiteral("VT_I2|VT_BYREF"));
     QVERIFY(m_skin->frame()->look() == tavrelctl::SkinLayout::Active);
 
@@ -1236,7 +1236,7 @@ void TestSkinFrame::markerRowsSetTheMetrics()
     // and 10 from the edge, fixed caption 20, icon gap 4, centred text,
     // client inset 2, sizable caption 30.
     const QList<int> markers{1, 2, 8, 4, 6, 10, 20, 4, 1, 2, 30};
-    const host::PropertyBag properties = storedProperties(
+    const tavrel::host::PropertyBag properties = storedProperties(
         bitmapFile(syntheticPicture(qRgb(0, 90, 0), qRgb(230, 230, 230), markers)));
     m_window.reset(createWindow(WindowKind::Sizable));
     m_skin = loadSkin(m_window.get(), &m_events, properties);
@@ -1651,13 +1651,13 @@ void TestSkinFrame::windowDestroyedWhileSkinned()
     // The component dies with its window, as the host's site owns it.
     QFETCH(bool, byCloseButton);
     const QString className = tavrelctl::skinClassName();
-    host::ComponentHost::instance().registerClass(
+    tavrel::host::ComponentHost::instance().registerClass(
         className, [] { return std::make_unique<tavrelctl::TavrelSkin>(); });
     QPointer<QWidget> window = createWindow(WindowKind::Sizable);
-    host::ComponentSite *site = nullptr;
-    const host::Status created = host::ComponentSite::create(
+    tavrel::host::ComponentSite *site = nullptr;
+    const tavrel::host::Status created = tavrel::host::ComponentSite::create(
         className, QStringLiteral("TavrelSkin1"), window, storedProperties(), &site);
-    host::ComponentHost::instance().unregisterClass(className);
+    tavrel::host::ComponentHost::instance().unregisterClass(className);
     QVERIFY2(created, qPrintable(created.toString()));
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window));

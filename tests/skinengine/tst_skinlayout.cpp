@@ -38,13 +38,13 @@ private:
 void TestSkinLayout::initTestCase()
 {
     testing::installStrictMessageHandler();
-    QVERIFY(host::PictureStream::decodeBitmap(skintest::realPictureFile(), &m_real));
+    QVERIFY(tavrel::host::PictureStream::decodeBitmap(skintest::realPictureFile(), &m_real));
 }
 
 void TestSkinLayout::realPictureCells()
 {
     SkinLayout layout;
-    const host::Status status = SkinLayout::read(m_real, &layout);
+    const tavrel::host::Status status = SkinLayout::read(m_real, &layout);
     QVERIFY2(status, qPrintable(status.toString()));
     QCOMPARE(layout.gridIndex(), 0x1A);
     QCOMPARE(layout.captionCell(true, SkinLayout::Active, SkinLayout::LeftEnd),
@@ -100,7 +100,7 @@ void TestSkinLayout::realPictureMarkers()
     // Every metric at the top of its range is still a usable picture.
     const QList<int> highest{1, 27, 27, 27, 14, 28, 42, 28, 1, 6, 42};
     const QImage edge = skintest::syntheticPicture(qRgb(0, 0, 200), qRgb(220, 220, 220), highest);
-    const host::Status status = SkinLayout::read(edge, &layout);
+    const tavrel::host::Status status = SkinLayout::read(edge, &layout);
     QVERIFY2(status, qPrintable(status.toString()));
     for (int m = 0; m < SkinLayout::MarkerCount; ++m)
         QCOMPARE(layout.marker(SkinLayout::Marker(m)), highest.at(m));
@@ -110,7 +110,7 @@ void TestSkinLayout::syntheticPictureReadsTheSame()
 {
     SkinLayout real, synthetic;
     QVERIFY(SkinLayout::read(m_real, &real));
-    const host::Status status = SkinLayout::read(
+    const tavrel::host::Status status = SkinLayout::read(
         skintest::syntheticPicture(qRgb(200, 0, 0), qRgb(220, 220, 220)), &synthetic);
     QVERIFY2(status, qPrintable(status.toString()));
     for (int k = 0; k < SkinLayout::TileCount; ++k)
@@ -212,9 +212,9 @@ void TestSkinLayout::brokenGridIsRefused()
     QImage picture = m_real.copy();
     damage(picture);
     SkinLayout layout;
-    const host::Status status = SkinLayout::read(picture, &layout);
+    const tavrel::host::Status status = SkinLayout::read(picture, &layout);
     QVERIFY(!status);
-    QCOMPARE(status.code(), host::StatusCode::InvalidPicture);
+    QCOMPARE(status.code(), tavrel::host::StatusCode::InvalidPicture);
     QVERIFY2(status.message().contains(message), qPrintable(status.message()));
 }
 

@@ -10,7 +10,7 @@
 
 #include <functional>
 
-using namespace host;
+using namespace tavrel::host;
 
 namespace {
 

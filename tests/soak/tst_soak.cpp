@@ -134,7 +134,7 @@ void tst_Soak::initTestCase()
 {
     testing::applyApplicationDefaults();
     testing::installStrictMessageHandler();
-    host::ComponentHost::instance().setSearchPaths({testing::componentDir()});
+    tavrel::host::ComponentHost::instance().setSearchPaths({testing::componentDir()});
     app::FailureReporter::install();
 }
 
@@ -276,9 +276,9 @@ void tst_Soak::putTheScheme()
     settle();
     qInfo("%d scheme puts in %lld ms", SchemePuts, timer.elapsed());
     QCOMPARE(list->currentRow(), (SchemePuts - 1) % 3);
-    QList<host::Variant> noArguments;
-    host::Variant scheme;
-    QVERIFY(main.skin().site()->invoke(skin::Member::ColorScheme, host::InvokeKind::PropertyGet,
+    QList<tavrel::host::Variant> noArguments;
+    tavrel::host::Variant scheme;
+    QVERIFY(main.skin().site()->invoke(skin::Member::ColorScheme, tavrel::host::InvokeKind::PropertyGet,
                                        noArguments, &scheme));
     QCOMPARE(scheme.toI4(), (SchemePuts - 1) % 3 + 1);
     compareCensus(objectsBefore, liveObjects());

@@ -6,13 +6,13 @@
 
 namespace testing {
 
-using host::Status;
-using host::StatusCode;
+using tavrel::host::Status;
+using tavrel::host::StatusCode;
 
 namespace {
-QHash<host::DispId, Status> &pendingFailures()
+QHash<tavrel::host::DispId, Status> &pendingFailures()
 {
-    static QHash<host::DispId, Status> failures;
+    static QHash<tavrel::host::DispId, Status> failures;
     return failures;
 }
 Status &loadFailure()
@@ -24,13 +24,13 @@ Status &loadFailure()
 
 void RecordingComponent::install()
 {
-    host::ComponentHost::instance().registerClass(
+    tavrel::host::ComponentHost::instance().registerClass(
         QStringLiteral("TavrelCtl.TavrelSkin"), [] { return std::make_unique<RecordingComponent>(); });
 }
 
 void RecordingComponent::uninstall()
 {
-    host::ComponentHost::instance().unregisterClass(QStringLiteral("TavrelCtl.TavrelSkin"));
+    tavrel::host::ComponentHost::instance().unregisterClass(QStringLiteral("TavrelCtl.TavrelSkin"));
     calls().clear();
     pendingFailures().clear();
     loadFailure() = Status::ok();
@@ -52,7 +52,7 @@ QList<RecordedCall> RecordingComponent::callsOn(const QString &window)
     return out;
 }
 
-int RecordingComponent::count(const QString &window, host::DispId member)
+int RecordingComponent::count(const QString &window, tavrel::host::DispId member)
 {
     int n = 0;
     for (const RecordedCall &c : std::as_const(calls()))
@@ -75,7 +75,7 @@ RecordingComponent *RecordingComponent::on(const QString &window)
     return nullptr;
 }
 
-void RecordingComponent::failNext(host::DispId member, const Status &status)
+void RecordingComponent::failNext(tavrel::host::DispId member, const Status &status)
 {
     pendingFailures().insert(member, status);
 }
@@ -90,8 +90,8 @@ RecordingComponent::~RecordingComponent()
     live().removeAll(this);
 }
 
-Status RecordingComponent::load(QWidget *window, const host::PropertyBag &properties,
-                                host::EventSink *events)
+Status RecordingComponent::load(QWidget *window, const tavrel::host::PropertyBag &properties,
+                                tavrel::host::EventSink *events)
 {
     if (!loadFailure().isOk())
         return loadFailure();
@@ -102,25 +102,25 @@ Status RecordingComponent::load(QWidget *window, const host::PropertyBag &proper
     return Status::ok();
 }
 
-Status RecordingComponent::invoke(host::DispId member, host::InvokeKind kind,
-                                  QList<host::Variant> &args, host::Variant *)
+Status RecordingComponent::invoke(tavrel::host::DispId member, tavrel::host::InvokeKind kind,
+                                  QList<tavrel::host::Variant> &args, tavrel::host::Variant *)
 {
     if (member != ApplySkin && member != RemoveSkin && member != ColorScheme) {
         return Status::failure(StatusCode::MemberNotFound,
-                               QStringLiteral("unknown member id %1").arg(host::dispIdToHex(member)));
+                               QStringLiteral("unknown member id %1").arg(tavrel::host::dispIdToHex(member)));
     }
     if (member == ColorScheme) {
-        if (kind != host::InvokeKind::PropertyPut)
+        if (kind != tavrel::host::InvokeKind::PropertyPut)
             return Status::failure(StatusCode::MemberNotFound, QStringLiteral("ColorScheme: put only"));
         if (args.size() != 1)
             return Status::failure(StatusCode::BadParamCount, QStringLiteral("ColorScheme: one argument"));
-        if (args.at(0).type() != host::VarType::I4) {
+        if (args.at(0).type() != tavrel::host::VarType::I4) {
             return Status::failure(StatusCode::TypeMismatch,
                                    QStringLiteral("ColorScheme: %1, expected VT_I4").arg(args.at(0).typeName()));
         }
         if (args.at(0).toI4() < 1 || args.at(0).toI4() > 3)
             return Status::failure(StatusCode::InvalidArg, QStringLiteral("ColorScheme: out of range"));
-    } else if (kind != host::InvokeKind::Method || !args.isEmpty()) {
+    } else if (kind != tavrel::host::InvokeKind::Method || !args.isEmpty()) {
         return Status::failure(StatusCode::BadParamCount, QStringLiteral("method takes no arguments"));
     }
     if (auto it = pendingFailures().find(member); it != pendingFailures().end()) {
@@ -135,7 +135,7 @@ Status RecordingComponent::invoke(host::DispId member, host::InvokeKind kind,
 qint16 RecordingComponent::raiseFocusChange(qint16 hasFocus)
 {
     qint16 value = hasFocus;
-    QList<host::Variant> args{host::Variant::refI2(&value)};
+    QList<tavrel::host::Variant> args{tavrel::host::Variant::refI2(&value)};
     if (m_events)
         m_events->raiseEvent(FocusChange, args);
     return value;

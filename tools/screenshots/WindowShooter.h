@@ -44,7 +44,7 @@ public:
     WindowShooter(const QDir &outputDir, const QString &suffix);
     ~WindowShooter();
 
-    // Renders `kind` in every scheme and both looks. Raises host::Error when
+    // Renders `kind` in every scheme and both looks. Raises tavrel::host::Error when
     // the window or its component fails; returns false with `error` set
     // when a picture cannot be made or written.
     bool shoot(forms::FormKind kind, QString *error);

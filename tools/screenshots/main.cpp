@@ -92,7 +92,7 @@ int main(int argc, char **argv)
         try {
             if (!shooter.shoot(kind, &error))
                 return fail(error);
-        } catch (const host::Error &e) {
+        } catch (const tavrel::host::Error &e) {
             return fail(QStringLiteral("%1: %2").arg(screenshots::WindowShooter::windowName(kind),
                                                      QString::fromLocal8Bit(e.what())));
         }
