@@ -508,10 +508,21 @@ bool XSession::changeState(XWindow window, const QString &state, bool add) const
     message.data.data32[0] = add ? 1 : 0;
     message.data.data32[1] = intern(state.toLatin1());
     message.data.data32[3] = 2; // a pager
-    xcb_send_event(connection, false, screen->root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char *>(&message));
-    xcb_flush(connection);
+    const xcb_void_cookie_t sent = xcb_send_event_checked(connection, false, screen->root,
+                                                          XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT |
+                                                              XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                                                          reinterpret_cast<const char *>(&message));
+    // Checked before the connection closes: that waits until the server has
+    // dealt with the request. Sent and closed at once, the request was now
+    // and then never handed to the window manager (openbox --debug logged
+    // no _NET_WM_STATE message for it), and the window was taken for one
+    // that would not change its state.
+    if (xcb_generic_error_t *error = xcb_request_check(connection, sent)) {
+        m_lastError =
+            QStringLiteral("_NET_WM_STATE request refused (error %1)").arg(error->error_code);
+        free(error);
+        return false;
+    }
     return true;
 }
 
