@@ -82,6 +82,64 @@ void endProcess(QProcess *process)
         process->waitForFinished(3000);
     }
 }
+// The processes started by `pid`, and theirs, from /proc.
+QList<pid_t> descendants(qint64 pid)
+{
+    QList<pid_t> found;
+    QList<qint64> next{pid};
+    while (!next.isEmpty()) {
+        const qint64 parent = next.takeFirst();
+        const QDir tasks(QStringLiteral("/proc/%1/task").arg(parent));
+        for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile children(tasks.filePath(task + QStringLiteral("/children")));
+            if (!children.open(QIODevice::ReadOnly))
+                continue;
+            for (const QByteArray &id : children.readAll().split(' ')) {
+                bool ok = false;
+                const qint64 child = id.trimmed().toLongLong(&ok);
+                if (ok && child > 0) {
+                    found << pid_t(child);
+                    next << child;
+                }
+            }
+        }
+    }
+    return found;
+}
+
+// A window manager started through dbus-run-session outlives the wrapper
+// when the wrapper is ended: it then lost its X server as ours went, and
+// kwin_x11 took that for a crash and was started again by KCrash
+// ("kwin_x11 --crashes 1", its parent gone). That one connected to the next
+// row's server, which gets the same display number, and fought that row's
+// window manager: metacity after kwin_x11 left the main window without a
+// title bar. The wrapper's own processes are ended first, while the
+// server is still there.
+void endWindowManager(QProcess *process)
+{
+    if (!process || process->state() == QProcess::NotRunning)
+        return;
+    const QList<pid_t> started = descendants(process->processId());
+    for (pid_t pid : started)
+        ::kill(pid, SIGTERM);
+    // Gone, or a zombie its parent has not reaped yet.
+    const auto running = [](pid_t pid) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray line = stat.readAll();
+        const qsizetype name = line.lastIndexOf(')');
+        return name >= 0 && line.mid(name + 2, 1) != "Z";
+    };
+    const QDeadlineTimer deadline(3000);
+    while (std::any_of(started.cbegin(), started.cend(), running) && !deadline.hasExpired())
+        QThread::msleep(50);
+    for (pid_t pid : started) {
+        if (running(pid))
+            ::kill(pid, SIGKILL);
+    }
+    endProcess(process);
+}
 } // namespace
 
 XSession::XSession() = default;
@@ -211,7 +269,7 @@ bool XSession::waitForWindowManager(int timeoutMs)
 
 void XSession::stop()
 {
-    endProcess(m_windowManager.get());
+    endWindowManager(m_windowManager.get());
     endProcess(m_server.get());
     m_windowManager.reset();
     m_server.reset();
