@@ -82,6 +82,64 @@ void endProcess(QProcess *process)
         process->waitForFinished(3000);
     }
 }
+// The processes started by `pid`, and theirs, from /proc.
+QList<pid_t> descendants(qint64 pid)
+{
+    QList<pid_t> found;
+    QList<qint64> next{pid};
+    while (!next.isEmpty()) {
+        const qint64 parent = next.takeFirst();
+        const QDir tasks(QStringLiteral("/proc/%1/task").arg(parent));
+        for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile children(tasks.filePath(task + QStringLiteral("/children")));
+            if (!children.open(QIODevice::ReadOnly))
+                continue;
+            for (const QByteArray &id : children.readAll().split(' ')) {
+                bool ok = false;
+                const qint64 child = id.trimmed().toLongLong(&ok);
+                if (ok && child > 0) {
+                    found << pid_t(child);
+                    next << child;
+                }
+            }
+        }
+    }
+    return found;
+}
+
+// A window manager started through dbus-run-session outlives the wrapper
+// when the wrapper is ended: it then lost its X server as ours went, and
+// kwin_x11 took that for a crash and was started again by KCrash
+// ("kwin_x11 --crashes 1", its parent gone). That one connected to the next
+// row's server, which gets the same display number, and fought that row's
+// window manager: metacity after kwin_x11 left the main window without a
+// title bar. The wrapper's own processes are ended first, while the
+// server is still there.
+void endWindowManager(QProcess *process)
+{
+    if (!process || process->state() == QProcess::NotRunning)
+        return;
+    const QList<pid_t> started = descendants(process->processId());
+    for (pid_t pid : started)
+        ::kill(pid, SIGTERM);
+    // Gone, or a zombie its parent has not reaped yet.
+    const auto running = [](pid_t pid) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray line = stat.readAll();
+        const qsizetype name = line.lastIndexOf(')');
+        return name >= 0 && line.mid(name + 2, 1) != "Z";
+    };
+    const QDeadlineTimer deadline(3000);
+    while (std::any_of(started.cbegin(), started.cend(), running) && !deadline.hasExpired())
+        QThread::msleep(50);
+    for (pid_t pid : started) {
+        if (running(pid))
+            ::kill(pid, SIGKILL);
+    }
+    endProcess(process);
+}
 } // namespace
 
 XSession::XSession() = default;
@@ -211,7 +269,7 @@ bool XSession::waitForWindowManager(int timeoutMs)
 
 void XSession::stop()
 {
-    endProcess(m_windowManager.get());
+    endWindowManager(m_windowManager.get());
     endProcess(m_server.get());
     m_windowManager.reset();
     m_server.reset();
@@ -508,10 +566,21 @@ bool XSession::changeState(XWindow window, const QString &state, bool add) const
     message.data.data32[0] = add ? 1 : 0;
     message.data.data32[1] = intern(state.toLatin1());
     message.data.data32[3] = 2; // a pager
-    xcb_send_event(connection, false, screen->root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char *>(&message));
-    xcb_flush(connection);
+    const xcb_void_cookie_t sent = xcb_send_event_checked(connection, false, screen->root,
+                                                          XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT |
+                                                              XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                                                          reinterpret_cast<const char *>(&message));
+    // Checked before the connection closes: that waits until the server has
+    // dealt with the request. Sent and closed at once, the request was now
+    // and then never handed to the window manager (openbox --debug logged
+    // no _NET_WM_STATE message for it), and the window was taken for one
+    // that would not change its state.
+    if (xcb_generic_error_t *error = xcb_request_check(connection, sent)) {
+        m_lastError =
+            QStringLiteral("_NET_WM_STATE request refused (error %1)").arg(error->error_code);
+        free(error);
+        return false;
+    }
     return true;
 }
 

@@ -1400,7 +1400,10 @@ void tst_EndToEnd::checkWindowsTogether(XWindow main, WindowCells &cells)
     const auto fullScreen = [&] {
         return x().windowStates(clean).contains(QLatin1String("_NET_WM_STATE_FULLSCREEN"));
     };
-    x().changeState(clean, QStringLiteral("_NET_WM_STATE_FULLSCREEN"), true);
+    if (!x().changeState(clean, QStringLiteral("_NET_WM_STATE_FULLSCREEN"), true)) {
+        fail(cells.fullScreen, x().lastError());
+        return;
+    }
     // Now and then (xfwm4, fluxbox, metacity) the first request goes
     // unanswered, the state never changing: it is asked for once more, as
     // a user would press the key again, and the cell says so.
@@ -1442,8 +1445,9 @@ void tst_EndToEnd::checkWindowsTogether(XWindow main, WindowCells &cells)
                                 askedAgain ? QLatin1String(" (asked twice)") : QLatin1String(""));
     if (client != QPoint(0, 0) || skinShare >= 0.5)
         fail(cells.fullScreen, cells.fullScreen);
-    x().changeState(clean, QStringLiteral("_NET_WM_STATE_FULLSCREEN"), false);
-    if (!QTest::qWaitFor([&] { return !fullScreen(); }, InputTimeout))
+    if (!x().changeState(clean, QStringLiteral("_NET_WM_STATE_FULLSCREEN"), false))
+        cells.failures << x().lastError();
+    else if (!QTest::qWaitFor([&] { return !fullScreen(); }, InputTimeout))
         cells.failures << QStringLiteral("CleanFrm does not leave full screen");
 }
 
