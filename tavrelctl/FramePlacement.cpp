@@ -2,6 +2,15 @@
 
 namespace tavrelctl {
 
+QRect FramePlacement::movedInside(QRect outer, const QRect &available)
+{
+    outer.moveLeft(qMax(available.left(),
+                        qMin(outer.left(), available.right() + 1 - outer.width())));
+    outer.moveTop(qMax(available.top(),
+                       qMin(outer.top(), available.bottom() + 1 - outer.height())));
+    return outer;
+}
+
 int FramePlacement::reachableTop(int top, const QRect &available)
 {
     if (available.isEmpty())

@@ -20,6 +20,9 @@ public:
     // kept below the top of `available` by the native title bar (`nativeTop`
     // high).
     static QRect native(const QRect &client, int nativeTop, const QRect &available);
+    // `outer` moved as little as it takes to lie on `available`, its left and
+    // top edges first where it is the larger.
+    static QRect movedInside(QRect outer, const QRect &available);
     // Just the client area of a skinned window.
     static QRect clientOf(const QRect &skinnedGeometry, const QMargins &skin)
     {

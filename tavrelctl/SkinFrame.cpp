@@ -163,8 +163,6 @@ void SkinFrame::remove()
     m_fullScreen = false;
     if (frameWasIn)
         frameOut();
-    else
-        hideHelpers();
     // The frame parts go with the skin (the next apply() makes new ones in
     // createHelpers()): hidden ones would still be offered to assistive
     // tools, and their buttons pressed. Nothing of theirs calls this.

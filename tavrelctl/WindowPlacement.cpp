@@ -152,11 +152,7 @@ QRect WindowPlacement::centredOnOwner(const QSize &outer) const
         return QRect();
     QRect centred(QPoint(0, 0), outer);
     centred.moveCenter(around.center());
-    if (!area.isEmpty()) {
-        centred.moveLeft(qMax(area.left(), qMin(centred.left(), area.right() + 1 - outer.width())));
-        centred.moveTop(qMax(area.top(), qMin(centred.top(), area.bottom() + 1 - outer.height())));
-    }
-    return centred;
+    return area.isEmpty() ? centred : FramePlacement::movedInside(centred, area);
 }
 
 QSize WindowPlacement::limitedToScreen(const QSize &size) const
@@ -209,10 +205,8 @@ void WindowPlacement::placeSkinned(const QRect &client)
         requestGeometry(outer, client);
         return;
     }
-    const QRect area = availableArea();
     outer.setSize(limited);
-    outer.moveLeft(qBound(area.left(), outer.left(), area.right() + 1 - outer.width()));
-    outer.moveTop(qBound(area.top(), outer.top(), area.bottom() + 1 - outer.height()));
+    outer = FramePlacement::movedInside(outer, availableArea());
     requestGeometry(outer, FramePlacement::clientOf(outer, m_skin));
 }
 
