@@ -3,6 +3,7 @@
 #include "SkinRegistry.h"
 
 #include <QGuiApplication>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -50,6 +51,17 @@ FrameRequests::AskedPlace FrameRequests::askedPlace(const QWindow *window)
     if (!window || !clientPlacesWindows())
         return AskedPlace::Unknown;
     return placeFromHints(window);
+}
+
+void FrameRequests::frameChanged()
+{
+    if (!clientPlacesWindows())
+        return;
+    // The window manager takes its frame away or puts it back some time
+    // after the hints change, at its own pace: woken a few times over a
+    // second and a half, the compositor is woken after it did.
+    for (const int ms : {100, 400, 1500})
+        QTimer::singleShot(ms, qGuiApp, &FrameRequests::wakeCompositor);
 }
 
 void FrameRequests::setHooks(MoveHook move, ResizeHook resize)

@@ -48,6 +48,11 @@ public:
     enum class AskedPlace { Unknown, None, Frame, Client };
     static AskedPlace askedPlace(const QWindow *window);
 
+    // Tells the window system's compositor that the window manager's frame
+    // of a mapped window goes or comes back, where the compositor needs
+    // telling (see FrameRequests_x11.cpp); nothing elsewhere.
+    static void frameChanged();
+
     static void setHooks(MoveHook move, ResizeHook resize);
     static void resetHooks();
 
@@ -59,6 +64,9 @@ private:
     // The window's own placement hints (FrameRequests_x11.cpp); Unknown
     // elsewhere (FrameRequests_generic.cpp).
     static AskedPlace placeFromHints(const QWindow *window);
+    // Maps and unmaps a window of no size outside every screen
+    // (FrameRequests_x11.cpp); nothing elsewhere.
+    static void wakeCompositor();
 };
 
 } // namespace tavrelctl

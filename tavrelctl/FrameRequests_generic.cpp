@@ -12,4 +12,6 @@ FrameRequests::AskedPlace FrameRequests::placeFromHints(const QWindow *)
     return AskedPlace::Unknown;
 }
 
+void FrameRequests::wakeCompositor() {}
+
 } // namespace tavrelctl

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 
 #include <xcb/xcb.h>
@@ -129,6 +130,41 @@ FrameRequests::AskedPlace FrameRequests::placeFromHints(const QWindow *window)
     }
     free(reply);
     return place;
+}
+
+void FrameRequests::wakeCompositor()
+{
+    // Works around mutter 43 on X11 (and so the X11 sessions built on it):
+    // once the window manager takes its frame away from a mapped window or
+    // puts it back (the skin's frameless hint), its compositor keeps drawing
+    // the window's picture squeezed into the old rectangle, at the old
+    // place, for as long as nothing else changes on the screen; moves,
+    // resizes and state changes of the window itself do not end it (mutter
+    // logs "Can't update stage views actor ... because it needs an
+    // allocation"). The next window that maps anywhere makes it lay out the
+    // screen again. A plain Qt window that changes its frame hint gets the
+    // same. The window mapped
+    // here has no size, lies outside every screen (the root window's
+    // coordinates are never negative), is never managed and takes no input;
+    // it stays for a moment, since one destroyed at once goes unseen.
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return;
+    const xcb_screen_t *xscreen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    if (!xscreen)
+        return;
+    const xcb_window_t window = xcb_generate_id(connection);
+    const uint32_t overrideRedirect = 1;
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, xscreen->root, -64, -64, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                      XCB_CW_OVERRIDE_REDIRECT, &overrideRedirect);
+    xcb_map_window(connection, window);
+    xcb_flush(connection);
+    QTimer::singleShot(100, qGuiApp, [connection, window] {
+        xcb_destroy_window(connection, window);
+        xcb_flush(connection);
+    });
 }
 
 } // namespace tavrelctl

@@ -1,5 +1,6 @@
 #include "SkinFrame.h"
 
+#include "FrameRequests.h"
 #include "SkinBorder.h"
 #include "SkinCaption.h"
 #include "SkinCaptionButton.h"
@@ -295,6 +296,8 @@ void SkinFrame::setFrameless(bool frameless)
     m_window->overrideWindowFlags(flags);
     if (QWindow *handle = m_window->windowHandle())
         handle->setFlags(flags);
+    if (m_window->testAttribute(Qt::WA_Mapped))
+        FrameRequests::frameChanged();
 }
 
 void SkinFrame::collectChildren()
