@@ -78,6 +78,15 @@ void WindowPlacement::skinOn(const Switch &kept, const QMargins &skin, const QSi
     m_skinned = true;
     if (kept.inFullState)
         m_restorePending = true;
+    // Works around metacity 3.46: it holds the place asked for just after
+    // the frame hints change against the title bar the window is about to
+    // lose, and keeps that title bar on the screen: a window near the top
+    // of the screen gets its skinned caption one title bar low. Asked once
+    // more after the frame is gone, the place holds.
+    if (client.isValid() && m_window->testAttribute(Qt::WA_Mapped)) {
+        m_settleTries = 0;
+        QTimer::singleShot(RestoreStepMs, this, &WindowPlacement::settlePlace);
+    }
 }
 
 void WindowPlacement::skinOff(const Switch &kept)
