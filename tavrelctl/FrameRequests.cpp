@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <iterator>
+
 namespace tavrelctl {
 
 namespace {
@@ -59,9 +61,23 @@ void FrameRequests::frameChanged()
         return;
     // The window manager takes its frame away or puts it back some time
     // after the hints change, at its own pace: woken a few times over a
-    // second and a half, the compositor is woken after it did.
-    for (const int ms : {100, 400, 1500})
-        QTimer::singleShot(ms, qGuiApp, &FrameRequests::wakeCompositor);
+    // second and a half after the last change, the compositor is woken
+    // after it did.
+    static constexpr int WakeMs[] = {100, 400, 1500};
+    std::unique_ptr<QTimer> &timer = SkinRegistry::instance().compositorWake();
+    if (!timer) {
+        timer = std::make_unique<QTimer>();
+        timer->setSingleShot(true);
+        QObject::connect(timer.get(), &QTimer::timeout, timer.get(), [] {
+            SkinRegistry &registry = SkinRegistry::instance();
+            wakeCompositor();
+            int &step = registry.compositorWakeStep();
+            if (++step < int(std::size(WakeMs)))
+                registry.compositorWake()->start(WakeMs[step] - WakeMs[step - 1]);
+        });
+    }
+    SkinRegistry::instance().compositorWakeStep() = 0;
+    timer->start(WakeMs[0]);
 }
 
 void FrameRequests::setHooks(MoveHook move, ResizeHook resize)

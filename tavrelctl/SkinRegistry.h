@@ -9,6 +9,7 @@
 #include <QMargins>
 #include <QPixmap>
 #include <QPointer>
+#include <QTimer>
 
 #include <memory>
 #include <utility>
@@ -73,6 +74,11 @@ public:
     // widgets from the first call on, until the registry goes.
     void installAccessibleFactory(QAccessible::InterfaceFactory factory);
 
+    // The compositor wake-ups FrameRequests::frameChanged() plans: one plan
+    // however many windows change their frames at once.
+    std::unique_ptr<QTimer> &compositorWake() { return m_compositorWake; }
+    int &compositorWakeStep() { return m_compositorWakeStep; }
+
     FrameRequests::MoveHook &moveHook() { return m_moveHook; }
     FrameRequests::ResizeHook &resizeHook() { return m_resizeHook; }
 
@@ -94,6 +100,8 @@ private:
     QMargins m_nativeFrame;
     QPointer<KeyboardMoveSize> m_keyboardMoveSize;
     QList<QAccessible::InterfaceFactory> m_accessibleFactories;
+    std::unique_ptr<QTimer> m_compositorWake;
+    int m_compositorWakeStep = 0;
     FrameRequests::MoveHook m_moveHook;
     FrameRequests::ResizeHook m_resizeHook;
 };

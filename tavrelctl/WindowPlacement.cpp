@@ -22,6 +22,9 @@ QSize marginsSize(const QMargins &m)
 WindowPlacement::WindowPlacement(QWidget *window) : QObject(nullptr), m_window(window)
 {
     Q_ASSERT(m_window);
+    m_settleTimer.setSingleShot(true);
+    m_settleTimer.setInterval(RestoreStepMs);
+    connect(&m_settleTimer, &QTimer::timeout, this, &WindowPlacement::settlePlace);
 }
 
 WindowPlacement::Switch WindowPlacement::beginSwitch()
@@ -85,7 +88,7 @@ void WindowPlacement::skinOn(const Switch &kept, const QMargins &skin, const QSi
     // more after the frame is gone, the place holds.
     if (client.isValid() && m_window->testAttribute(Qt::WA_Mapped)) {
         m_settleTries = 0;
-        QTimer::singleShot(RestoreStepMs, this, &WindowPlacement::settlePlace);
+        m_settleTimer.start();
     }
 }
 
@@ -312,7 +315,7 @@ void WindowPlacement::settlePlace()
         requestGeometry(m_asked, m_keptClient);
     }
     if (++m_settleTries < RestoreTries)
-        QTimer::singleShot(RestoreStepMs, this, &WindowPlacement::settlePlace);
+        m_settleTimer.start();
 }
 
 void WindowPlacement::onShown()
@@ -367,7 +370,7 @@ void WindowPlacement::growWindow(const QRect &client, const QSize &skinMinimum)
         placeSkinned(client);
         if (!m_window->testAttribute(Qt::WA_Mapped) && m_window->isVisible()) {
             m_settleTries = 0;
-            QTimer::singleShot(RestoreStepMs, this, &WindowPlacement::settlePlace);
+            m_settleTimer.start();
         }
         m_sizeAfter = m_window->size();
         m_resized = true;

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QRect>
 #include <QSize>
+#include <QTimer>
 
 QT_BEGIN_NAMESPACE
 class QWidget;
@@ -99,6 +100,7 @@ private:
     bool m_restorePending = false;
     int m_restoreTries = 0;
     int m_settleTries = 0;
+    QTimer m_settleTimer; // one settle run at a time, however many switches
     // Size and limits the skin changed, to be undone only where the window
     // has not changed them since.
     bool m_resized = false;
