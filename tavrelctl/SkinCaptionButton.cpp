@@ -6,6 +6,8 @@
 #include "SkinTheme.h"
 
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
 
 #include <iterator>
 
@@ -137,17 +139,30 @@ void SkinCaptionButton::paintGlyph(SkinPainter &painter, const QRect &target) co
     const SkinTheme &theme = m_frame->theme();
     const SkinLayout &layout = theme.layout();
     const SkinLayout::GlyphState state = glyphState();
-    if (state == SkinLayout::Disabled && isEnabled()) {
-        // A button of an inactive window still works: the normal glyph in
-        // grey, which keeps its symbol as distinct as it is in colour. The
-        // disabled row is too faint for a button that can be pressed.
-        painter.painter()->drawPixmap(
-            target.topLeft(),
-            theme.greyPiece(layout.glyphCell(glyph(), SkinLayout::Normal), target.size(),
-                            painter.ratio()));
-        return;
+    // The disc of a glyph cell; the cell's corners show the caption.
+    const QRectF disc = QRectF(target).adjusted(0.5, 0.5, -0.5, -0.5);
+    if (isEnabled() && m_frame->look() == SkinLayout::Inactive) {
+        // A button of an inactive window still works: its glyph in grey,
+        // which keeps its symbol as distinct as it is in colour (the
+        // disabled row is too faint for a button that can be pressed);
+        // hot or held, its disc in colour as on an active window. Only the
+        // disc is drawn: the cell's corners carry the active caption's
+        // colours, which would show as a square on the inactive caption.
+        QPainterPath clip;
+        clip.addEllipse(disc);
+        QPainter *p = painter.painter();
+        p->save();
+        p->setClipPath(clip);
+        if (state == SkinLayout::Hover || state == SkinLayout::Pressed)
+            painter.drawPiece(theme, layout.glyphCell(glyph(), state), target);
+        else
+            p->drawPixmap(target.topLeft(),
+                          theme.greyPiece(layout.glyphCell(glyph(), SkinLayout::Normal),
+                                          target.size(), painter.ratio()));
+        p->restore();
+    } else {
+        painter.drawPiece(theme, layout.glyphCell(glyph(), state), target);
     }
-    painter.drawPiece(theme, layout.glyphCell(glyph(), state), target);
     if (state == SkinLayout::Pressed && layout.pressedIsShadedHot()) {
         // The hot disc pushed in: a darker shade over the disc only, so the
         // caption colours in the cell's corners stay as they are.
@@ -156,7 +171,7 @@ void SkinCaptionButton::paintGlyph(SkinPainter &painter, const QRect &target) co
         p->setRenderHint(QPainter::Antialiasing);
         p->setPen(Qt::NoPen);
         p->setBrush(QColor(0, 0, 0, 80));
-        p->drawEllipse(QRectF(target).adjusted(0.5, 0.5, -0.5, -0.5));
+        p->drawEllipse(disc);
         p->restore();
     }
 }

@@ -401,15 +401,39 @@ void tst_WindowStates::buttonLooksFollowThePointer()
     QVERIFY2(hotAfterDragChange > 0.3,
              "after a caption drag, hovering the close button changes its look");
 
-    // Another window active: the grey row.
+    // Another window active: the grey row, hot or at rest, each in greys
+    // that match the grey caption. The window is where the drag left it.
     QVERIFY(m_x->activate(main));
     QVERIFY(waitForActive(main));
-    const QImage inactive = settledShot(captionEnd);
-    keepPicture(inactive, captionEnd, QStringLiteral("inactive"));
-    const Mean grey = meanOf(inactive, close), blue = meanOf(normal, close);
-    qInfo("%s: share of hueless pixels in the close button: active %.0f%%, inactive %.0f%%",
-          QTest::currentDataTag(), blue.grey * 100, grey.grey * 100);
+    const QRect endNow = captionEnd.translated(shift), closeNow = close.translated(shift);
+    const QImage inactiveHot = settledShot(endNow);
+    keepPicture(inactiveHot, endNow, QStringLiteral("inactive-hot"));
+    QVERIFY(pointerTo(moved + QPoint(ref.size().width() / 2, ref.size().height() / 2)));
+    const QImage inactive = settledShot(endNow);
+    keepPicture(inactive, endNow, QStringLiteral("inactive"));
+    const Mean grey = meanOf(inactive, closeNow), greyHot = meanOf(inactiveHot, closeNow),
+               blue = meanOf(normal, close);
+    const double inactiveHover = changedShare(inactive, inactiveHot, closeNow);
+    qInfo("%s: share of hueless pixels in the close button: active %.0f%%, inactive %.0f%%, "
+          "inactive and hot %.0f%%; hover changes %.0f%% of it",
+          QTest::currentDataTag(), blue.grey * 100, grey.grey * 100, greyHot.grey * 100,
+          inactiveHover * 100);
     QVERIFY2(grey.grey > 0.8 && blue.grey < 0.5, "an inactive window's buttons are grey");
+    QVERIFY2(inactiveHover > 0.3, "hovering a button of an inactive window changes its look");
+    // Only the hot disc changes: the corners of its cell stay the grey
+    // caption's, with no square of the active caption's colour.
+    const QPointF centre = QRectF(closeNow).center();
+    int corners = 0;
+    for (int y = closeNow.top(); y <= closeNow.bottom(); ++y) {
+        for (int x = closeNow.left(); x <= closeNow.right(); ++x) {
+            const double dx = (x + 0.5 - centre.x()) / (closeNow.width() / 2.0 + 0.5);
+            const double dy = (y + 0.5 - centre.y()) / (closeNow.height() / 2.0 + 0.5);
+            if (dx * dx + dy * dy > 1.0 && changedShare(inactive, inactiveHot, QRect(x, y, 1, 1)))
+                ++corners;
+        }
+    }
+    QVERIFY2(corners == 0,
+             qPrintable(QStringLiteral("%1 pixels changed outside the hot disc").arg(corners)));
 }
 
 void tst_WindowStates::windowMenu()
