@@ -1,6 +1,7 @@
 // The real executable with the real component in a real X server, driven
 // with real input through the window manager: what a user sees and does.
 #include "SkinnedReference.h"
+#include "SwaySession.h"
 #include "XSession.h"
 
 #include <FailureReporter.h>
@@ -8,12 +9,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QStyleHints>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -209,6 +212,8 @@ private:
     // after close, hover after a drag, full screen), each measured into its
     // cell whatever the others gave.
     void checkWindowsTogether(XWindow main, WindowCells &cells);
+    // The same scenario under sway, driven through tools/wlinput.
+    void frameUnderSway(int scale);
     QString applicationOutput();
 
     e2e::XSession &x() { return m_rowSession ? *m_rowSession : m_x; }
@@ -216,6 +221,7 @@ private:
     e2e::XSession m_x;
     // A session of the test row's own, with another window manager.
     std::unique_ptr<e2e::XSession> m_rowSession;
+    std::unique_ptr<e2e::SwaySession> m_sway;
     std::array<SkinnedReference, 3> m_refs;
     std::unique_ptr<QProcess> m_app;
     QByteArray m_appErr;
@@ -259,7 +265,7 @@ void tst_EndToEnd::cleanup()
         if (m_app)
             qInfo("application output:\n%s", qPrintable(applicationOutput()));
         // The screen as the failure left it.
-        const QImage shot = x().screenshot();
+        const QImage shot = m_sway ? m_sway->screenshot() : x().screenshot();
         QString name = QStringLiteral("%1-%2.png")
                            .arg(QLatin1String(QTest::currentTestFunction()),
                                 QLatin1String(QTest::currentDataTag()));
@@ -288,6 +294,7 @@ void tst_EndToEnd::cleanup()
     m_sessionBus.reset();
     m_busAddress.clear();
     m_rowSession.reset();
+    m_sway.reset();
 }
 
 bool tst_EndToEnd::startApplication(const QString &program, int scale,
@@ -695,6 +702,11 @@ void tst_EndToEnd::frameUnderWindowManagers_data()
             QTest::newRow(qPrintable(QStringLiteral("%1 x%2").arg(name).arg(scale)))
                 << name << scale;
     }
+#ifndef TAVREL_SANITIZED
+    // A Wayland compositor with real input: its rows measure what they can
+    // and say what the compositor does instead where it differs.
+    QTest::newRow("sway x1") << QStringLiteral("sway") << 1;
+#endif
 }
 
 void tst_EndToEnd::frameUnderWindowManagers()
@@ -705,6 +717,10 @@ void tst_EndToEnd::frameUnderWindowManagers()
     // caption answers clicks, double-clicks and drags as a native one does.
     QFETCH(QString, windowManager);
     QFETCH(int, scale);
+    if (windowManager == QLatin1String("sway")) {
+        frameUnderSway(scale);
+        return;
+    }
     const QStringList missing = e2e::XSession::missingTools(windowManager);
     QVERIFY2(missing.isEmpty(),
              qPrintable(QStringLiteral("not installed: %1 (scripts/setup.sh installs them)")
@@ -1470,6 +1486,491 @@ void tst_EndToEnd::checkWindowsTogether(XWindow main, WindowCells &cells)
         cells.failures << x().lastError();
     else if (!QTest::qWaitFor([&] { return !fullScreen(); }, InputTimeout))
         cells.failures << QStringLiteral("CleanFrm does not leave full screen");
+}
+
+void tst_EndToEnd::frameUnderSway(int scale)
+{
+    // Under sway a window cannot place itself, there is no minimise and no
+    // list of windows for a taskbar: each cell says what sway did where it
+    // differs from a desktop's window manager, and holds the program to what
+    // a user can expect there (the client area back in place with the skin,
+    // a new or clicked window in front with the focus, drags by the caption
+    // and the corner, the caption buttons' hover look, the focus after a
+    // close, full screen edge to edge).
+    const QString wlinput = QStringLiteral(TAVREL_WLINPUT);
+#ifdef TAVREL_WLINPUT_MISSING
+    const QString wlinputMissing = QStringLiteral(TAVREL_WLINPUT_MISSING);
+#else
+    const QString wlinputMissing;
+#endif
+    const QStringList missing = e2e::SwaySession::missingTools(wlinput, wlinputMissing);
+    if (!missing.isEmpty())
+        QSKIP(qPrintable(QStringLiteral("not installed: %1 (scripts/setup.sh installs them)")
+                             .arg(missing.join(QStringLiteral(", ")))));
+    m_sway = std::make_unique<e2e::SwaySession>();
+    e2e::SwaySession &sway = *m_sway;
+    QVERIFY2(sway.start(wlinput, QSize(1280, 1024) * scale, scale), qPrintable(sway.lastError()));
+
+    QStringList places;
+    QString fastToggles = QStringLiteral("-"), topEdge = QStringLiteral("not measured");
+    QString instantClick = QStringLiteral("-"), doubleClick = QStringLiteral("-");
+    QString captionDrag = QStringLiteral("-"), edgeDrag = QStringLiteral("-");
+    QString maximizeButton = QStringLiteral("-");
+    QString fullScreen = QStringLiteral("-"), flagsAfterShow = QStringLiteral("not measured");
+    WindowCells cells;
+    cells.kinds = QStringLiteral("no taskbar");
+    const auto fail = [&](QString &cell, const QString &what) {
+        cell = what;
+        cells.failures << what;
+    };
+    const auto line = qScopeGuard([&] {
+        while (places.size() < 5)
+            places << QStringLiteral("-");
+        qInfo("| sway | x%d | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |", scale,
+              qPrintable(places.join(QStringLiteral(" | "))), qPrintable(fastToggles),
+              qPrintable(topEdge), qPrintable(instantClick), qPrintable(doubleClick),
+              qPrintable(captionDrag), qPrintable(edgeDrag), qPrintable(maximizeButton),
+              qPrintable(fullScreen), qPrintable(flagsAfterShow));
+        if (cells.clientArea.isEmpty())
+            cells.clientArea = QStringLiteral("lost at switch %1")
+                                   .arg(places.count() - places.count(QStringLiteral("-")));
+        qInfo("windows: | sway | %s | %s | %s | %s | %s | %s | %s | %s |",
+              qPrintable(cells.clientArea), qPrintable(cells.onTop), qPrintable(cells.minimiseOne),
+              qPrintable(cells.focusAfterClose), qPrintable(cells.hoverAfterDrag),
+              qPrintable(cells.doubleClick), qPrintable(cells.fullScreen), qPrintable(cells.kinds));
+    });
+
+    m_app = std::make_unique<QProcess>();
+    sway.prepare(m_app.get());
+    m_app->start(testing::applicationPath(), {});
+    QVERIFY(m_app->waitForStarted(5000));
+    const auto waitForOne = [&](const QString &title) {
+        e2e::SwayWindow found;
+        static_cast<void>(QTest::qWaitFor(
+            [&] {
+                const QList<e2e::SwayWindow> all = sway.windows(title);
+                found = all.size() == 1 ? all.first() : e2e::SwayWindow();
+                return found.id != 0 && !found.rect.isEmpty();
+            },
+            WindowTimeout));
+        return found.id;
+    };
+    const auto rectOf = [&](qint64 id) { return sway.window(id).rect; };
+    const qint64 main = waitForOne(MainTitle);
+    QVERIFY2(main, qPrintable(applicationOutput()));
+
+    // Logical coordinates for the pointer, device pixels on the screenshot.
+    const auto scaled = [scale](const QRect &r) {
+        return QRect(r.topLeft() * scale, r.size() * scale);
+    };
+    const SkinnedReference &mainRef = reference(FormKind::Main);
+    const SkinnedReference &ctrlRef = reference(FormKind::CtrlColor);
+    const SkinnedReference &cleanRef = reference(FormKind::Clean);
+    const QRect list = mainRef.rect(QStringLiteral("List1"));
+    const QRect listInside = list.adjusted(3, 3, -3, -3);
+    const QPoint checkFromList =
+        mainRef.rect(QStringLiteral("Check2")).center() - listInside.topLeft();
+    const QPoint showCleanFromList =
+        mainRef.rect(QStringLiteral("Command1")).center() - listInside.topLeft();
+    const QSize skinnedSize = rectOf(main).size();
+
+    // The client area, found by the list box's pixels.
+    ScreenMark mark;
+    const bool drawn = QTest::qWaitFor(
+        [&] {
+            const QImage shot = sway.screenshot();
+            const QPoint at = rectOf(main).topLeft() + listInside.topLeft();
+            if (!mark.take(shot, scaled(QRect(at, listInside.size()))))
+                return false;
+            QTest::qWait(200);
+            return mark.find(sway.screenshot(), at * scale, 0).has_value();
+        },
+        WindowTimeout);
+    QVERIFY2(drawn, "the list box shows its items");
+    const QPoint start = rectOf(main).topLeft() + listInside.topLeft();
+    places << describe(start);
+    QString lastSeen;
+    // Where the list box shows once it stays put with the frame expected
+    // (the skinned window's size, or another one without the skin).
+    const auto settled = [&](const QPoint &near, bool skinned) -> std::optional<QPoint> {
+        std::optional<QPoint> last, found;
+        const bool stays = QTest::qWaitFor(
+            [&] {
+                std::optional<QPoint> now =
+                    mark.find(sway.screenshot(), near * scale, 64 * scale);
+                if (now)
+                    now = *now / scale;
+                const QRect r = rectOf(main);
+                lastSeen = QStringLiteral("list box %1, window %2")
+                               .arg(now ? describe(*now) : QStringLiteral("not found"),
+                                    describe(r));
+                if (now && now == last && (r.size() == skinnedSize) == skinned)
+                    found = now;
+                last = now;
+                if (!found)
+                    QTest::qWait(150);
+                return found.has_value();
+            },
+            WindowTimeout);
+        return stays ? found : std::nullopt;
+    };
+
+    // Switches by a click on "Skin Enabled", then by Space on the check box
+    // that the click gave the focus, twice each.
+    bool skinned = true;
+    QPoint here = start;
+    QStringList moves;
+    for (int i = 1; i <= 4; ++i) {
+        const bool byKey = i % 2 == 0;
+        QVERIFY2(byKey ? sway.key(QStringLiteral("space")) : sway.click(here + checkFromList),
+                 qPrintable(sway.lastError()));
+        skinned = !skinned;
+        const std::optional<QPoint> at = settled(here, skinned);
+        QVERIFY2(at, qPrintable(QStringLiteral("switch %1 (%2): the list box settles (%3)")
+                                    .arg(i)
+                                    .arg(byKey ? QLatin1String("Space") : QLatin1String("click"),
+                                         lastSeen)));
+        here = *at;
+        places << describe(here) + (byKey ? QStringLiteral(" (Space)") : QString());
+        if (skinned)
+            QCOMPARE(here, start);
+        else if (here != start)
+            moves << describe(here - start);
+    }
+    // Four clicks faster than the compositor answers them.
+    QVERIFY(sway.click(here + checkFromList, 4, 80));
+    const std::optional<QPoint> afterFast = settled(here, true);
+    QVERIFY2(afterFast, qPrintable(QStringLiteral("four fast switches settle (%1)").arg(lastSeen)));
+    fastToggles = describe(*afterFast);
+    QCOMPARE(*afterFast, start);
+    moves.removeDuplicates();
+    // A Wayland client cannot place its window; sway keeps the window's
+    // corner where it was, so without the skin the client area moves by the
+    // difference of the two frames.
+    cells.clientArea = moves.isEmpty() ? QStringLiteral("kept")
+                                       : QStringLiteral("back with the skin; without it moved "
+                                                        "by %1 (sway keeps the window's corner)")
+                                             .arg(moves.join(QLatin1Char('/')));
+
+    // The menu demo, a sizable window, opened by a click: in front, with
+    // the focus.
+    bool inFront = false, focused = false;
+    const auto frontAndFocused = [&](qint64 id) {
+        return QTest::qWaitFor(
+            [&] {
+                int top = -1;
+                const QList<e2e::SwayWindow> all = sway.windows();
+                for (const e2e::SwayWindow &w : all)
+                    top = qMax(top, w.stackIndex);
+                for (const e2e::SwayWindow &w : all) {
+                    if (w.id == id) {
+                        focused = w.focused;
+                        inFront = w.stackIndex == top;
+                    }
+                }
+                return focused && inFront;
+            },
+            InputTimeout);
+    };
+    QStringList notOnTop;
+    QVERIFY(sway.click(here + showCleanFromList));
+    const qint64 clean = waitForOne(CleanTitle);
+    QVERIFY(clean);
+    if (!frontAndFocused(clean))
+        notOnTop << QStringLiteral("opened CleanFrm");
+    const QPoint cleanPlace(640, 480);
+    QVERIFY2(sway.command(clean, QStringLiteral("move position %1 %2")
+                                     .arg(cleanPlace.x())
+                                     .arg(cleanPlace.y())),
+             qPrintable(sway.lastError()));
+    QVERIFY(QTest::qWaitFor([&] { return rectOf(clean).topLeft() == cleanPlace; }, InputTimeout));
+    const QRect caption = cleanRef.rect(QStringLiteral("tavrelskin_caption"));
+    const auto grip = [&] {
+        return rectOf(clean).topLeft() +
+               QPoint(caption.left() + caption.width() / 3, caption.center().y());
+    };
+    const QRect before = rectOf(clean);
+
+    // Press and release at once, then move away: the window stays.
+    QVERIFY(sway.click(grip()));
+    QVERIFY(sway.movePointer(grip() + QPoint(-150, -120)));
+    QTest::qWait(400);
+    QVERIFY(sway.movePointer(grip() + QPoint(-250, -60)));
+    QTest::qWait(400);
+    if (rectOf(clean) == before)
+        instantClick = QStringLiteral("stays");
+    else
+        fail(instantClick, QStringLiteral("moved to %1").arg(describe(rectOf(clean))));
+
+    // A double-click on the caption asks for the maximised state; a
+    // floating window under sway keeps its size.
+    QVERIFY(sway.click(grip(), 2, 60));
+    const bool grew = QTest::qWaitFor(
+        [&] { return rectOf(clean).width() > before.width() + 100; }, 2000);
+    if (grew) {
+        QTest::qWait(300);
+        QVERIFY(sway.click(grip(), 2, 60));
+        const bool restored = QTest::qWaitFor([&] { return rectOf(clean) == before; },
+                                              InputTimeout);
+        doubleClick = restored ? QStringLiteral("maximised, restored")
+                               : QStringLiteral("maximised, restored to %1")
+                                     .arg(describe(rectOf(clean)));
+        if (!restored)
+            cells.failures << doubleClick;
+    } else {
+        doubleClick = rectOf(clean) == before
+                          ? QStringLiteral("stays (sway keeps a floating window's size)")
+                          : QStringLiteral("not maximised, at %1").arg(describe(rectOf(clean)));
+    }
+    cells.doubleClick = doubleClick;
+    // The maximise button asks for the same.
+    const auto fromRight = [&](qint64 id, const SkinnedReference &ref, const QString &name) {
+        const QRect g = rectOf(id);
+        return ref.rect(name).translated(g.topLeft() + QPoint(g.width() - ref.size().width(), 0));
+    };
+    const QRect beforeButton = rectOf(clean);
+    QVERIFY(sway.click(fromRight(clean, cleanRef, QStringLiteral("tavrelskin_maximize")).center()));
+    QTest::qWait(1000);
+    maximizeButton = rectOf(clean) == beforeButton
+                         ? QStringLiteral("maximise button: stays")
+                         : QStringLiteral("maximise button: %1").arg(describe(rectOf(clean)));
+    if (rectOf(clean) != beforeButton) {
+        QVERIFY(sway.click(
+            fromRight(clean, cleanRef, QStringLiteral("tavrelskin_maximize")).center()));
+        static_cast<void>(
+            QTest::qWaitFor([&] { return rectOf(clean) == beforeButton; }, InputTimeout));
+    }
+
+    // Drags by the caption and by the bottom-right corner: the compositor
+    // moves and sizes the window from the pointer. The program hands the
+    // drag over once the pointer has gone the drag distance, and sway moves
+    // the window from where the pointer is then, not from the press: the
+    // window follows the pointer's way less that first part.
+    const auto afterLead = [](const QPoint &way) {
+        const int distance = QGuiApplication::styleHints()->startDragDistance();
+        for (int i = 1; i <= e2e::SwaySession::DragSteps; ++i) {
+            if (e2e::SwaySession::dragPoint(way, i).manhattanLength() >= distance)
+                return way - e2e::SwaySession::dragPoint(way, i);
+        }
+        return QPoint();
+    };
+    const QRect beforeDrag = rectOf(clean);
+    const QPoint delta(-90, -70);
+    QVERIFY(sway.drag(grip(), grip() + delta));
+    const bool moved = QTest::qWaitFor(
+        [&] { return rectOf(clean).topLeft() == beforeDrag.topLeft() + afterLead(delta); },
+        InputTimeout);
+    captionDrag = describe(rectOf(clean).topLeft() - beforeDrag.topLeft()) +
+                  QStringLiteral(" (pointer %1)").arg(describe(delta));
+    if (!moved)
+        fail(captionDrag, QStringLiteral("caption drag by %1 moved %2, not %3")
+                              .arg(describe(delta), captionDrag, describe(afterLead(delta))));
+    const QRect beforeResize = rectOf(clean);
+    const QPoint corner = beforeResize.bottomRight() - QPoint(3, 2);
+    const QPoint growth(60, 40);
+    QVERIFY(sway.drag(corner, corner + growth));
+    const QPoint grown = afterLead(growth);
+    const bool resized = QTest::qWaitFor(
+        [&] {
+            const QSize g = rectOf(clean).size() - beforeResize.size();
+            return g == QSize(grown.x(), grown.y());
+        },
+        InputTimeout);
+    const QRect afterResize = rectOf(clean);
+    edgeDrag = QStringLiteral("%1x%2 (pointer %3)")
+                   .arg(afterResize.width() - beforeResize.width())
+                   .arg(afterResize.height() - beforeResize.height())
+                   .arg(describe(growth));
+    if (!resized || afterResize.topLeft() != beforeResize.topLeft())
+        fail(edgeDrag, QStringLiteral("corner drag by %1 grew %2, window at %3")
+                           .arg(describe(growth), edgeDrag, describe(afterResize)));
+
+    // The windows together: apart, each in front with the focus when it is
+    // opened, clicked or shown again.
+    const QPoint mainPlace(380, 330), cleanApart(850, 40), ctrlPlace(20, 600);
+    QVERIFY(sway.command(main, QStringLiteral("move position %1 %2")
+                                   .arg(mainPlace.x())
+                                   .arg(mainPlace.y())));
+    QVERIFY(sway.command(clean, QStringLiteral("move position %1 %2")
+                                    .arg(cleanApart.x())
+                                    .arg(cleanApart.y())));
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            return rectOf(main).topLeft() == mainPlace && rectOf(clean).topLeft() == cleanApart;
+        },
+        InputTimeout));
+    const auto onMain = [&](const QString &name) {
+        return rectOf(main).topLeft() + mainRef.rect(name).center();
+    };
+    sway.click(onMain(QStringLiteral("Label1")));
+    if (!frontAndFocused(main))
+        notOnTop << QStringLiteral("clicked main");
+    sway.click(onMain(QStringLiteral("Command3")));
+    const qint64 ctrl = waitForOne(CtrlColorTitle);
+    QVERIFY(ctrl);
+    if (!frontAndFocused(ctrl))
+        notOnTop << QStringLiteral("opened CtrlColorFrm");
+    QVERIFY(sway.command(ctrl, QStringLiteral("move position %1 %2")
+                                   .arg(ctrlPlace.x())
+                                   .arg(ctrlPlace.y())));
+    QVERIFY(QTest::qWaitFor([&] { return rectOf(ctrl).topLeft() == ctrlPlace; }, InputTimeout));
+    const auto onCtrl = [&](const QString &name) {
+        return rectOf(ctrl).topLeft() + ctrlRef.rect(name).center();
+    };
+    sway.click(onMain(QStringLiteral("Label1")));
+    if (!frontAndFocused(main))
+        notOnTop << QStringLiteral("clicked main");
+    // The program asks for the focus for a window shown again; sway gives
+    // it (the session's config says so) but raises a floating window only
+    // when it is clicked.
+    QString shownAgain;
+    sway.click(onMain(QStringLiteral("Command1")));
+    if (!frontAndFocused(clean)) {
+        if (focused)
+            shownAgain = QStringLiteral(", shown again: focused, not raised (sway)");
+        else
+            notOnTop << QStringLiteral("shown CleanFrm");
+    }
+    sway.click(onCtrl(QStringLiteral("Label1")));
+    if (!frontAndFocused(ctrl))
+        notOnTop << QStringLiteral("clicked CtrlColorFrm");
+    if (notOnTop.isEmpty())
+        cells.onTop = QStringLiteral("yes") + shownAgain;
+    else
+        fail(cells.onTop, QStringLiteral("not in front with the focus: %1")
+                              .arg(notOnTop.join(QStringLiteral(", "))));
+
+    // The menu demo's minimise button: sway has no minimised state.
+    const QRect cleanRect = rectOf(clean);
+    sway.click(fromRight(clean, cleanRef, QStringLiteral("tavrelskin_minimize")).center());
+    QTest::qWait(1000);
+    const e2e::SwayWindow afterMinimise = sway.window(clean);
+    const bool shown = afterMinimise.visible && afterMinimise.rect == cleanRect;
+    const bool othersThere = sway.window(main).visible && sway.window(ctrl).visible;
+    cells.minimiseOne = QStringLiteral("ignored: CleanFrm %1%2, others %3")
+                            .arg(shown ? QLatin1String("stays shown")
+                                       : QStringLiteral("at %1, %2")
+                                             .arg(describe(afterMinimise.rect),
+                                                  afterMinimise.visible ? QLatin1String("shown")
+                                                                        : QLatin1String("hidden")),
+                                 afterMinimise.focused ? QLatin1String(" with the focus")
+                                                       : QLatin1String(""),
+                                 othersThere ? QLatin1String("shown") : QLatin1String("hidden"));
+    if (!othersThere)
+        cells.failures << cells.minimiseOne;
+
+    // Hovering Close changes its look on a fresh window, and right after a
+    // drag by the caption, without another click.
+    const QRect close = ctrlRef.rect(QStringLiteral("tavrelskin_close"));
+    const QRect ctrlCaption = ctrlRef.rect(QStringLiteral("tavrelskin_caption"));
+    const auto hoverChange = [&](int expected) {
+        const QPoint at = rectOf(ctrl).topLeft();
+        sway.movePointer(at + ctrlRef.rect(QStringLiteral("Label1")).center());
+        QTest::qWait(400);
+        const QImage rest = sway.screenshot();
+        sway.movePointer(at + close.center());
+        int px = 0;
+        static_cast<void>(QTest::qWaitFor(
+            [&] {
+                px = changedPixels(rest, sway.screenshot(), scaled(close.translated(at)));
+                return expected > 0 && px >= expected;
+            },
+            expected > 0 ? 2000 : 600));
+        return px;
+    };
+    sway.click(onCtrl(QStringLiteral("Label1")));
+    const int fresh = hoverChange(0);
+    const QPoint ctrlBefore = rectOf(ctrl).topLeft();
+    const QPoint ctrlGrip =
+        ctrlBefore + QPoint(ctrlCaption.left() + ctrlCaption.width() / 3, ctrlCaption.center().y());
+    const QPoint step(60, 40);
+    sway.drag(ctrlGrip, ctrlGrip + step);
+    if (!QTest::qWaitFor(
+            [&] { return rectOf(ctrl).topLeft() == ctrlBefore + afterLead(step); },
+            InputTimeout)) {
+        fail(cells.hoverAfterDrag,
+             QStringLiteral("the caption drag from %1 by %2 left CtrlColorFrm at %3")
+                 .arg(describe(ctrlBefore), describe(step), describe(rectOf(ctrl))));
+    } else {
+        const int afterDrag = hoverChange(qMax(1, fresh / 2));
+        cells.hoverAfterDrag =
+            QStringLiteral("fresh %1 px, after drag %2 px").arg(fresh).arg(afterDrag);
+        if (fresh < 20 * scale * scale || afterDrag < fresh / 2)
+            fail(cells.hoverAfterDrag, cells.hoverAfterDrag);
+    }
+
+    // Closing the focused window hands the focus to another of the program.
+    sway.click(onCtrl(QStringLiteral("Label1")));
+    if (!QTest::qWaitFor([&] { return sway.window(ctrl).focused; }, InputTimeout)) {
+        cells.failures << QStringLiteral("CtrlColorFrm does not take the focus back");
+    } else {
+        sway.click(rectOf(ctrl).topLeft() + close.center());
+        const bool closed = QTest::qWaitFor(
+            [&] { return sway.windows(CtrlColorTitle).isEmpty(); }, WindowTimeout);
+        qint64 focused = 0;
+        const bool handed = closed && QTest::qWaitFor(
+                                          [&] {
+                                              focused = sway.window(main).focused   ? main
+                                                        : sway.window(clean).focused ? clean
+                                                                                     : 0;
+                                              return focused != 0;
+                                          },
+                                          InputTimeout);
+        if (handed)
+            cells.focusAfterClose =
+                focused == main ? QStringLiteral("main") : QStringLiteral("CleanFrm");
+        else
+            fail(cells.focusAfterClose,
+                 closed ? QStringLiteral("none") : QStringLiteral("not closed"));
+    }
+
+    // Full screen by sway's own command: the client alone, edge to edge,
+    // the menu bar's items at the screen's corner and nothing of the skin's
+    // caption; back to its place after.
+    const QRect menu = cleanRef.rect(QStringLiteral("menubar"));
+    const QRect items(menu.topLeft(), QSize(qMin(menu.width(), 120), menu.height()));
+    const QRect captionLeft(caption.topLeft(), QSize(120, caption.height()));
+    sway.click(grip());
+    QTest::qWait(300);
+    ScreenMark menuMark;
+    const QRect normal = rectOf(clean);
+    if (!menuMark.take(sway.screenshot(), scaled(items.translated(normal.topLeft())))) {
+        fail(fullScreen, QStringLiteral("no menu bar to be seen"));
+    } else if (!sway.command(clean, QStringLiteral("fullscreen enable"))) {
+        fail(fullScreen, sway.lastError());
+    } else {
+        const QRect screenRect(QPoint(0, 0), sway.layoutSize());
+        const bool full = QTest::qWaitFor(
+            [&] {
+                const e2e::SwayWindow w = sway.window(clean);
+                return w.fullScreen && w.rect == screenRect;
+            },
+            WindowTimeout);
+        std::optional<QPoint> client;
+        double skinShare = 1.0;
+        static_cast<void>(QTest::qWaitFor(
+            [&] {
+                const QImage shot = sway.screenshot();
+                client = menuMark.find(shot, QPoint(0, 0), 64 * scale);
+                skinShare = testing::shareLike(shot, QPoint(0, 0), cleanRef.image(), captionLeft);
+                return client == QPoint(0, 0) && skinShare < 0.5;
+            },
+            full ? InputTimeout : 100));
+        fullScreen = QStringLiteral("%1skin caption %2%, client at %3")
+                         .arg(full ? QString() : QStringLiteral("not full screen (%1), ")
+                                                     .arg(describe(rectOf(clean))))
+                         .arg(skinShare * 100, 0, 'f', 0)
+                         .arg(client ? describe(*client) : QStringLiteral("not found"));
+        if (!full || client != QPoint(0, 0) || skinShare >= 0.5)
+            cells.failures << fullScreen;
+        sway.command(clean, QStringLiteral("fullscreen disable"));
+        if (!QTest::qWaitFor([&] { return rectOf(clean) == normal; }, InputTimeout))
+            fail(fullScreen, fullScreen + QStringLiteral(", back at %1").arg(describe(rectOf(clean))));
+        else
+            fullScreen += QStringLiteral(", back");
+    }
+    cells.fullScreen = fullScreen;
+    QVERIFY2(cells.failures.isEmpty(), qPrintable(cells.failures.join(QStringLiteral("; "))));
 }
 
 void tst_EndToEnd::accessibleTreeDrivesTheWindows()
