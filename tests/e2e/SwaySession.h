@@ -35,8 +35,9 @@ struct SwayWindow
 // driven line by line, so that a focused window keeps its focus between
 // steps. Windows of the program float where sway centres them (the
 // session's config makes every window of app id "tavrelsample" floating, as
-// a desktop's windows are). sway refuses to run as root: run by root, the
-// compositor and every client started through prepare() run as "nobody".
+// a desktop's windows are). sway refuses to run as root: run by root, sway
+// runs as "nobody" in a folder given to it, and the clients (the program,
+// the driver, swaymsg, grim) as root, which may connect to its sockets.
 class SwaySession
 {
 public:
@@ -57,8 +58,7 @@ public:
     int scale() const { return m_scale; }
 
     QProcessEnvironment environment() const;
-    // Sets that environment on `process`, the unprivileged user when run as
-    // root, and ties its life to this process.
+    // Sets that environment on `process` and ties its life to this process.
     void prepare(QProcess *process) const;
     // The whole output in device pixels; null on failure.
     QImage screenshot() const;

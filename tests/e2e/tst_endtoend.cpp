@@ -706,6 +706,7 @@ void tst_EndToEnd::frameUnderWindowManagers_data()
     // A Wayland compositor with real input: its rows measure what they can
     // and say what the compositor does instead where it differs.
     QTest::newRow("sway x1") << QStringLiteral("sway") << 1;
+    QTest::newRow("sway x2") << QStringLiteral("sway") << 2;
 #endif
 }
 
@@ -1534,7 +1535,8 @@ void tst_EndToEnd::frameUnderSway(int scale)
         if (cells.clientArea.isEmpty())
             cells.clientArea = QStringLiteral("lost at switch %1")
                                    .arg(places.count() - places.count(QStringLiteral("-")));
-        qInfo("windows: | sway | %s | %s | %s | %s | %s | %s | %s | %s |",
+        qInfo("windows: | %s | %s | %s | %s | %s | %s | %s | %s | %s |",
+              scale == 1 ? "sway" : qPrintable(QStringLiteral("sway x%1").arg(scale)),
               qPrintable(cells.clientArea), qPrintable(cells.onTop), qPrintable(cells.minimiseOne),
               qPrintable(cells.focusAfterClose), qPrintable(cells.hoverAfterDrag),
               qPrintable(cells.doubleClick), qPrintable(cells.fullScreen), qPrintable(cells.kinds));
@@ -1934,8 +1936,23 @@ void tst_EndToEnd::frameUnderSway(int scale)
     QTest::qWait(300);
     ScreenMark menuMark;
     const QRect normal = rectOf(clean);
-    if (!menuMark.take(sway.screenshot(), scaled(items.translated(normal.topLeft())))) {
+    // The skin's caption compared at the reference's size: the screen is
+    // brought down to logical pixels first. The window in its place shows
+    // it, as the proof that the comparison sees a caption where there is one.
+    const auto captionShare = [&](const QImage &shot, const QPoint &at) {
+        const QImage logical =
+            scale == 1 ? shot : shot.scaled(sway.layoutSize(), Qt::IgnoreAspectRatio,
+                                            Qt::SmoothTransformation);
+        return testing::shareLike(logical, at, cleanRef.image(), captionLeft);
+    };
+    const QImage placed = sway.screenshot();
+    const double placedShare = captionShare(placed, normal.topLeft());
+    if (!menuMark.take(placed, scaled(items.translated(normal.topLeft())))) {
         fail(fullScreen, QStringLiteral("no menu bar to be seen"));
+    } else if (placedShare < 0.5) {
+        fail(fullScreen, QStringLiteral("the skin's caption unlike the reference in its place "
+                                        "(%1%)")
+                             .arg(placedShare * 100, 0, 'f', 0));
     } else if (!sway.command(clean, QStringLiteral("fullscreen enable"))) {
         fail(fullScreen, sway.lastError());
     } else {
@@ -1952,20 +1969,22 @@ void tst_EndToEnd::frameUnderSway(int scale)
             [&] {
                 const QImage shot = sway.screenshot();
                 client = menuMark.find(shot, QPoint(0, 0), 64 * scale);
-                skinShare = testing::shareLike(shot, QPoint(0, 0), cleanRef.image(), captionLeft);
+                skinShare = captionShare(shot, QPoint(0, 0));
                 return client == QPoint(0, 0) && skinShare < 0.5;
             },
             full ? InputTimeout : 100));
-        fullScreen = QStringLiteral("%1skin caption %2%, client at %3")
+        fullScreen = QStringLiteral("%1skin caption %2% (placed %3%), client at %4")
                          .arg(full ? QString() : QStringLiteral("not full screen (%1), ")
                                                      .arg(describe(rectOf(clean))))
                          .arg(skinShare * 100, 0, 'f', 0)
+                         .arg(placedShare * 100, 0, 'f', 0)
                          .arg(client ? describe(*client) : QStringLiteral("not found"));
         if (!full || client != QPoint(0, 0) || skinShare >= 0.5)
             cells.failures << fullScreen;
         sway.command(clean, QStringLiteral("fullscreen disable"));
         if (!QTest::qWaitFor([&] { return rectOf(clean) == normal; }, InputTimeout))
-            fail(fullScreen, fullScreen + QStringLiteral(", back at %1").arg(describe(rectOf(clean))));
+            fail(fullScreen,
+                 fullScreen + QStringLiteral(", back at %1").arg(describe(rectOf(clean))));
         else
             fullScreen += QStringLiteral(", back");
     }
