@@ -1513,7 +1513,7 @@ void tst_EndToEnd::frameUnderSway(int scale)
     QVERIFY2(sway.start(wlinput, QSize(1280, 1024) * scale, scale), qPrintable(sway.lastError()));
 
     QStringList places;
-    QString fastToggles = QStringLiteral("-"), topEdge = QStringLiteral("not measured");
+    QString fastToggles = QStringLiteral("-"), topEdge = QStringLiteral("-");
     QString instantClick = QStringLiteral("-"), doubleClick = QStringLiteral("-");
     QString captionDrag = QStringLiteral("-"), edgeDrag = QStringLiteral("-");
     QString maximizeButton = QStringLiteral("-");
@@ -1653,6 +1653,40 @@ void tst_EndToEnd::frameUnderSway(int scale)
                                        : QStringLiteral("back with the skin; without it moved "
                                                         "by %1 (sway keeps the window's corner)")
                                              .arg(moves.join(QLatin1Char('/')));
+
+    // A window at the top of the screen, without the skin and then with
+    // it: sway keeps the window's corner there, so both the title bar and
+    // the skin's caption start at the top, and the client area comes back
+    // to its place when the skin goes again.
+    const auto settleSwitch = [&](bool byKey, bool skinnedNow) -> bool {
+        if (!(byKey ? sway.key(QStringLiteral("space")) : sway.click(here + checkFromList)))
+            return false;
+        const std::optional<QPoint> at = settled(here, skinnedNow);
+        if (at)
+            here = *at;
+        return at.has_value();
+    };
+    QVERIFY2(settleSwitch(false, false), qPrintable(lastSeen));
+    const QRect away = rectOf(main);
+    QVERIFY2(sway.command(main, QStringLiteral("move position %1 0").arg(away.left())),
+             qPrintable(sway.lastError()));
+    QVERIFY(QTest::qWaitFor([&] { return rectOf(main).top() == 0; }, InputTimeout));
+    const std::optional<QPoint> atTop = settled(here - QPoint(0, away.top()), false);
+    QVERIFY2(atTop, qPrintable(lastSeen));
+    here = *atTop;
+    const QPoint topPlace = here;
+    QVERIFY2(settleSwitch(false, true), qPrintable(lastSeen));
+    const int captionTop = rectOf(main).top();
+    QVERIFY2(settleSwitch(true, false), qPrintable(lastSeen));
+    const int titleTop = rectOf(main).top();
+    topEdge = QStringLiteral("caption %1, title %2, back %3")
+                  .arg(captionTop)
+                  .arg(titleTop)
+                  .arg(describe(here - topPlace));
+    QCOMPARE(captionTop, 0);
+    QCOMPARE(titleTop, 0);
+    QCOMPARE(here, topPlace);
+    QVERIFY2(settleSwitch(true, true), qPrintable(lastSeen));
 
     // The menu demo, a sizable window, opened by a click: in front, with
     // the focus.
