@@ -125,8 +125,9 @@ bool SwaySession::start(const QString &wlinput, const QSize &screen, int scale)
     if (runtime.isEmpty())
         return false;
     QDir().mkpath(m_home.filePath(QStringLiteral("config")));
-    // The program's windows float, as on a desktop, instead of filling the
-    // screen in tiles; the pointer gives no focus by passing.
+    // Every window floats, as on a desktop, instead of filling the screen
+    // in tiles; the pointer gives no focus by passing, and a program's
+    // request for the focus (xdg activation) is granted.
     const QString config = m_home.filePath(QStringLiteral("sway.config"));
     QFile file(config);
     if (!file.open(QIODevice::WriteOnly) ||
@@ -134,7 +135,7 @@ bool SwaySession::start(const QString &wlinput, const QSize &screen, int scale)
                                   "xwayland disable\n"
                                   "focus_follows_mouse no\n"
                                   "focus_on_window_activation focus\n"
-                                  "for_window [app_id=\"tavrelsample\"] floating enable\n")
+                                  "for_window [app_id=\".*\"] floating enable\n")
                        .arg(screen.width())
                        .arg(screen.height())
                        .arg(m_scale)

@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <functional>
 #include <optional>
 
 using e2e::SkinnedReference;
@@ -152,6 +153,24 @@ struct WindowCells
     // What went wrong, for the row's failure once every cell is measured.
     QStringList failures;
 };
+
+// The least share of the client's ground in the bands along the screen's
+// edges where a skin's caption and borders would show: 1 for a client alone
+// on a full screen (the probe's list box lies 20 px inside its client area).
+double plainEdgeShare(const QImage &full, int scale)
+{
+    const QRect screen = full.rect();
+    // The ground inside the client area, far from every control.
+    const QRgb ground = full.pixel(screen.center());
+    const int band = 6 * scale, top = 20 * scale;
+    const QRect bands[] = {QRect(0, 0, screen.width(), top), QRect(0, 0, band, screen.height()),
+                           QRect(screen.width() - band, 0, band, screen.height()),
+                           QRect(0, screen.height() - band, screen.width(), band)};
+    double share = 1;
+    for (const QRect &r : bands)
+        share = qMin(share, testing::shareOf(full, r, ground, 0));
+    return share;
+}
 
 QString describe(const QPoint &p)
 {
@@ -1113,16 +1132,7 @@ void tst_EndToEnd::frameUnderWindowManagers()
             const bool settledNow =
                 fullAt && fullAt == lastFullAt && x().geometry(probeWindow) == screen;
             lastFullAt = fullAt;
-            // The ground inside the client area, far from every control.
-            const QRgb ground = full.pixel(screen.center());
-            const int band = 6 * scale, top = 20 * scale;
-            const QRect bands[] = {QRect(0, 0, screen.width(), top),
-                                   QRect(0, 0, band, screen.height()),
-                                   QRect(screen.width() - band, 0, band, screen.height()),
-                                   QRect(0, screen.height() - band, screen.width(), band)};
-            plainEdges = 1;
-            for (const QRect &r : bands)
-                plainEdges = qMin(plainEdges, testing::shareOf(full, r, ground, 0));
+            plainEdges = plainEdgeShare(full, scale);
             if (!settledNow || plainEdges < 1)
                 QTest::qWait(150);
             return settledNow && plainEdges == 1;
@@ -1517,7 +1527,7 @@ void tst_EndToEnd::frameUnderSway(int scale)
     QString instantClick = QStringLiteral("-"), doubleClick = QStringLiteral("-");
     QString captionDrag = QStringLiteral("-"), edgeDrag = QStringLiteral("-");
     QString maximizeButton = QStringLiteral("-");
-    QString fullScreen = QStringLiteral("-"), flagsAfterShow = QStringLiteral("not measured");
+    QString fullScreen = QStringLiteral("-"), flagsAfterShow = QStringLiteral("-");
     WindowCells cells;
     cells.kinds = QStringLiteral("no taskbar");
     const auto fail = [&](QString &cell, const QString &what) {
@@ -1594,19 +1604,21 @@ void tst_EndToEnd::frameUnderSway(int scale)
     QString lastSeen;
     // Where the list box shows once it stays put with the frame expected
     // (the skinned window's size, or another one without the skin).
-    const auto settled = [&](const QPoint &near, bool skinned) -> std::optional<QPoint> {
+    const auto settledMark = [&](const ScreenMark &seen, qint64 window, const QPoint &near,
+                                 const std::function<bool(const QRect &)> &frameRight)
+        -> std::optional<QPoint> {
         std::optional<QPoint> last, found;
         const bool stays = QTest::qWaitFor(
             [&] {
                 std::optional<QPoint> now =
-                    mark.find(sway.screenshot(), near * scale, 64 * scale);
+                    seen.find(sway.screenshot(), near * scale, 64 * scale);
                 if (now)
                     now = *now / scale;
-                const QRect r = rectOf(main);
+                const QRect r = rectOf(window);
                 lastSeen = QStringLiteral("list box %1, window %2")
                                .arg(now ? describe(*now) : QStringLiteral("not found"),
                                     describe(r));
-                if (now && now == last && (r.size() == skinnedSize) == skinned)
+                if (now && now == last && frameRight(r))
                     found = now;
                 last = now;
                 if (!found)
@@ -1615,6 +1627,10 @@ void tst_EndToEnd::frameUnderSway(int scale)
             },
             WindowTimeout);
         return stays ? found : std::nullopt;
+    };
+    const auto settled = [&](const QPoint &near, bool skinned) {
+        return settledMark(mark, main, near,
+                           [&](const QRect &r) { return (r.size() == skinnedSize) == skinned; });
     };
 
     // Switches by a click on "Skin Enabled", then by Space on the check box
@@ -2023,6 +2039,99 @@ void tst_EndToEnd::frameUnderSway(int scale)
             fullScreen += QStringLiteral(", back");
     }
     cells.fullScreen = fullScreen;
+
+    // A sizable skinned window driven from its standard input: full screen
+    // asked for by the program, edge to edge with nothing of the skin in the
+    // bands its caption and borders would take; then flags the program sets
+    // on the shown window, which Qt shows again as a new window: the skin's
+    // caption is drawn on it, and sway puts it where the first one was.
+    fullScreen = QStringLiteral("-");
+    QProcess probe;
+    sway.prepare(&probe);
+    probe.start(QStringLiteral(TAVREL_SKINPROBE), {testing::componentDir()});
+    const auto endProbe = qScopeGuard([&] {
+        probe.kill();
+        probe.waitForFinished(3000);
+    });
+    QVERIFY2(probe.waitForStarted(5000), qPrintable(probe.errorString()));
+    const QString probeTitle = QStringLiteral("Tavrel Probe");
+    const qint64 probeWindow = waitForOne(probeTitle);
+    QVERIFY2(probeWindow, probe.readAllStandardError().constData());
+    // Its list box: 20,20 in the client area, 120 x 60, inside its border.
+    const QRect probeList(QPoint(6 + 23, 25 + 23), QSize(114, 54));
+    ScreenMark probeMark;
+    QVERIFY2(QTest::qWaitFor(
+                 [&] {
+                     const QPoint at = rectOf(probeWindow).topLeft() + probeList.topLeft();
+                     if (!probeMark.take(sway.screenshot(), scaled(QRect(at, probeList.size()))))
+                         return false;
+                     QTest::qWait(200);
+                     return probeMark.find(sway.screenshot(), at * scale, 0).has_value();
+                 },
+                 WindowTimeout),
+             "the probe's list box shows its items");
+    const QPoint probeStart = rectOf(probeWindow).topLeft() + probeList.topLeft();
+    const auto anyFrame = [](const QRect &) { return true; };
+    const QPoint listInClient = probeList.topLeft() - QPoint(6, 25);
+    probe.write("fullscreen\n");
+    const QRect screenRect(QPoint(0, 0), sway.layoutSize());
+    QVERIFY2(QTest::qWaitFor(
+                 [&] {
+                     const e2e::SwayWindow w = sway.window(probeWindow);
+                     return w.fullScreen && w.rect == screenRect;
+                 },
+                 InputTimeout),
+             qPrintable(QStringLiteral("the probe goes full screen (%1)")
+                            .arg(describe(rectOf(probeWindow)))));
+    double plainEdges = 0;
+    const std::optional<QPoint> fullAt = settledMark(
+        probeMark, probeWindow, listInClient, [&](const QRect &) {
+            plainEdges = plainEdgeShare(sway.screenshot(), scale);
+            return plainEdges == 1;
+        });
+    fullScreen = QStringLiteral("client %1, edges %2% ground")
+                     .arg(fullAt ? describe(*fullAt - listInClient) : QStringLiteral("lost"))
+                     .arg(plainEdges * 100, 0, 'f', 1);
+    QVERIFY2(fullAt, qPrintable(fullScreen));
+    QCOMPARE(*fullAt, listInClient);
+    probe.write("restore\n");
+    std::optional<QPoint> back = settledMark(probeMark, probeWindow, probeStart, [&](const QRect &) {
+        return !sway.window(probeWindow).fullScreen;
+    });
+    fullScreen += QStringLiteral(", back %1")
+                      .arg(back ? describe(*back - probeStart) : QStringLiteral("lost"));
+    QVERIFY2(back, qPrintable(lastSeen));
+    QCOMPARE(*back, probeStart);
+
+    const QRect captionBand(QPoint(40, 4), QSize(200, 16));
+    const auto groundShare = [&](qint64 window) {
+        const QImage now = sway.screenshot();
+        const QRect g = rectOf(window);
+        return testing::shareOf(now, scaled(captionBand.translated(g.topLeft())),
+                                now.pixel((g.topLeft() + QPoint(200, 150)) * scale), 0);
+    };
+    const double captionBefore = groundShare(probeWindow);
+    probe.write("flags\n");
+    qint64 reshown = 0;
+    QVERIFY2(QTest::qWaitFor(
+                 [&] {
+                     const QList<e2e::SwayWindow> shown = sway.windows(probeTitle);
+                     reshown = shown.size() == 1 && shown.first().id != probeWindow
+                                   ? shown.first().id
+                                   : 0;
+                     return reshown != 0;
+                 },
+                 WindowTimeout),
+             "the probe is shown again as a new window");
+    back = settledMark(probeMark, reshown, probeStart, anyFrame);
+    const double captionAfter = groundShare(reshown);
+    flagsAfterShow = QStringLiteral("caption ground %1% (was %2%), moved %3")
+                         .arg(captionAfter * 100, 0, 'f', 0)
+                         .arg(captionBefore * 100, 0, 'f', 0)
+                         .arg(back ? describe(*back - probeStart) : QStringLiteral("lost"));
+    QVERIFY2(back, qPrintable(lastSeen));
+    QCOMPARE(*back, probeStart);
+    QVERIFY2(captionAfter < 0.5, qPrintable(flagsAfterShow));
     QVERIFY2(cells.failures.isEmpty(), qPrintable(cells.failures.join(QStringLiteral("; "))));
 }
 
