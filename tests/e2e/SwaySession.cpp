@@ -197,8 +197,8 @@ bool SwaySession::start(const QString &wlinput, const QSize &screen, int scale)
 
     m_driver = std::make_unique<QProcess>();
     prepare(m_driver.get());
-    m_driver->start(wlinput, {QString::number(layoutSize().width()),
-                              QString::number(layoutSize().height())});
+    m_driver->start(
+        wlinput, {QString::number(layoutSize().width()), QString::number(layoutSize().height())});
     if (!m_driver->waitForStarted(5000)) {
         m_lastError = QStringLiteral("%1 does not start: %2").arg(wlinput, m_driver->errorString());
         return false;
@@ -274,9 +274,9 @@ QImage SwaySession::screenshot() const
 {
     QProcess tool;
     prepare(&tool);
-    tool.start(QStringLiteral("grim"), {QStringLiteral("-t"), QStringLiteral("png"),
-                                        QStringLiteral("-l"), QStringLiteral("0"),
-                                        QStringLiteral("-")});
+    tool.start(QStringLiteral("grim"),
+               {QStringLiteral("-t"), QStringLiteral("png"), QStringLiteral("-l"),
+                QStringLiteral("0"), QStringLiteral("-")});
     QImage image;
     if (!tool.waitForFinished(ToolTimeout) || tool.exitCode() != 0 ||
         !image.loadFromData(tool.readAllStandardOutput(), "PNG")) {
@@ -321,8 +321,8 @@ bool SwaySession::command(qint64 id, const QString &what)
     if (!results.isEmpty() && results.first().toObject().value(QLatin1String("success")).toBool())
         return true;
     if (!reply.isEmpty())
-        m_lastError = QStringLiteral("sway refused '%1': %2")
-                          .arg(what, QString::fromUtf8(reply).trimmed());
+        m_lastError =
+            QStringLiteral("sway refused '%1': %2").arg(what, QString::fromUtf8(reply).trimmed());
     return false;
 }
 

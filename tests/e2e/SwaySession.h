@@ -34,9 +34,9 @@ struct SwayWindow
 // virtual pointer and one virtual keyboard for the session's whole life,
 // driven line by line, so that a focused window keeps its focus between
 // steps. Windows float where sway centres them (the session's config makes
-// every window floating, as a desktop's windows are). sway refuses to run as root: run by root, sway
-// runs as "nobody" in a folder given to it, and the clients (the program,
-// the driver, swaymsg, grim) as root, which may connect to its sockets.
+// every window floating, as a desktop's windows are). sway refuses to run as root: run by root,
+// sway runs as "nobody" in a folder given to it, and the clients (the program, the driver, swaymsg,
+// grim) as root, which may connect to its sockets.
 class SwaySession
 {
 public:

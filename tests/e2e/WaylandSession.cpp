@@ -82,8 +82,7 @@ QString WaylandSession::makeRuntime(const QTemporaryDir &home, QString *error)
     // The runtime folder holds the socket; the compositor wants it private.
     const QString runtime = home.filePath(QStringLiteral("runtime"));
     if (!QDir().mkpath(runtime) ||
-        !QFile::setPermissions(runtime,
-                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)) {
+        !QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)) {
         *error = QStringLiteral("cannot create %1").arg(runtime);
         return QString();
     }
@@ -166,8 +165,7 @@ QProcessEnvironment WaylandSession::environment() const
     return clientEnvironment(m_socket, m_home.filePath(QStringLiteral("runtime")), m_home.path());
 }
 
-QProcessEnvironment WaylandSession::clientEnvironment(const QString &socket,
-                                                      const QString &runtime,
+QProcessEnvironment WaylandSession::clientEnvironment(const QString &socket, const QString &runtime,
                                                       const QString &home)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

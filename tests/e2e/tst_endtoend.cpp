@@ -22,8 +22,8 @@
 
 #include <algorithm>
 #include <array>
-#include <memory>
 #include <functional>
+#include <memory>
 #include <optional>
 
 using e2e::SkinnedReference;
@@ -76,6 +76,22 @@ public:
             }
         }
         return m_dark.size() >= 20 && m_light.size() >= m_dark.size();
+    }
+
+    // Takes the patch at `area` once a later picture shows the same there
+    // (the window has drawn and stays), asking both again at each try.
+    bool takeSteady(const std::function<QImage()> &shot, const std::function<QRect()> &area,
+                    int timeoutMs)
+    {
+        return QTest::qWaitFor(
+            [&] {
+                const QRect at = area();
+                if (!take(shot(), at))
+                    return false;
+                QTest::qWait(200);
+                return find(shot(), at.topLeft(), 0).has_value();
+            },
+            timeoutMs);
     }
 
     // The top-left of the place within `radius` of `near` where the patch
@@ -817,16 +833,11 @@ void tst_EndToEnd::frameUnderWindowManagers()
     QVERIFY(!list.isEmpty());
 
     ScreenMark mark;
-    QImage shot;
-    const bool drawn = QTest::qWaitFor(
+    const auto xShot = [&] { return x().screenshot(); };
+    const bool drawn = mark.takeSteady(
+        xShot,
         [&] {
-            shot = x().screenshot();
-            const QPoint at = x().geometry(main).topLeft() + listInside.topLeft();
-            if (!mark.take(shot, QRect(at, listInside.size())))
-                return false;
-            // Taken only when a later picture shows the same.
-            QTest::qWait(200);
-            return mark.find(x().screenshot(), at, 0).has_value();
+            return QRect(x().geometry(main).topLeft() + listInside.topLeft(), listInside.size());
         },
         WindowTimeout);
     QVERIFY2(drawn, "the list box shows its items");
@@ -1050,13 +1061,11 @@ void tst_EndToEnd::frameUnderWindowManagers()
     // Its list box: 20,20 in the client area, 120 x 60, inside its border.
     const QRect probeList(QPoint(6 + 23, 25 + 23) * scale, QSize(114, 54) * scale);
     ScreenMark probeMark;
-    QVERIFY2(QTest::qWaitFor(
+    QVERIFY2(probeMark.takeSteady(
+                 xShot,
                  [&] {
-                     const QPoint at = x().geometry(probeWindow).topLeft() + probeList.topLeft();
-                     if (!probeMark.take(x().screenshot(), QRect(at, probeList.size())))
-                         return false;
-                     QTest::qWait(200);
-                     return probeMark.find(x().screenshot(), at, 0).has_value();
+                     return QRect(x().geometry(probeWindow).topLeft() + probeList.topLeft(),
+                                  probeList.size());
                  },
                  WindowTimeout),
              "the probe's list box shows its items");
@@ -1588,14 +1597,11 @@ void tst_EndToEnd::frameUnderSway(int scale)
 
     // The client area, found by the list box's pixels.
     ScreenMark mark;
-    const bool drawn = QTest::qWaitFor(
+    const auto swayShot = [&] { return sway.screenshot(); };
+    const bool drawn = mark.takeSteady(
+        swayShot,
         [&] {
-            const QImage shot = sway.screenshot();
-            const QPoint at = rectOf(main).topLeft() + listInside.topLeft();
-            if (!mark.take(shot, scaled(QRect(at, listInside.size()))))
-                return false;
-            QTest::qWait(200);
-            return mark.find(sway.screenshot(), at * scale, 0).has_value();
+            return scaled(QRect(rectOf(main).topLeft() + listInside.topLeft(), listInside.size()));
         },
         WindowTimeout);
     QVERIFY2(drawn, "the list box shows its items");
@@ -1604,20 +1610,19 @@ void tst_EndToEnd::frameUnderSway(int scale)
     QString lastSeen;
     // Where the list box shows once it stays put with the frame expected
     // (the skinned window's size, or another one without the skin).
-    const auto settledMark = [&](const ScreenMark &seen, qint64 window, const QPoint &near,
-                                 const std::function<bool(const QRect &)> &frameRight)
-        -> std::optional<QPoint> {
+    const auto settledMark =
+        [&](const ScreenMark &seen, qint64 window, const QPoint &near,
+            const std::function<bool(const QRect &)> &frameRight) -> std::optional<QPoint> {
         std::optional<QPoint> last, found;
         const bool stays = QTest::qWaitFor(
             [&] {
-                std::optional<QPoint> now =
-                    seen.find(sway.screenshot(), near * scale, 64 * scale);
+                std::optional<QPoint> now = seen.find(sway.screenshot(), near * scale, 64 * scale);
                 if (now)
                     now = *now / scale;
                 const QRect r = rectOf(window);
-                lastSeen = QStringLiteral("list box %1, window %2")
-                               .arg(now ? describe(*now) : QStringLiteral("not found"),
-                                    describe(r));
+                lastSeen =
+                    QStringLiteral("list box %1, window %2")
+                        .arg(now ? describe(*now) : QStringLiteral("not found"), describe(r));
                 if (now && now == last && frameRight(r))
                     found = now;
                 last = now;
@@ -1731,10 +1736,10 @@ void tst_EndToEnd::frameUnderSway(int scale)
     if (!frontAndFocused(clean))
         notOnTop << QStringLiteral("opened CleanFrm");
     const QPoint cleanPlace(640, 480);
-    QVERIFY2(sway.command(clean, QStringLiteral("move position %1 %2")
-                                     .arg(cleanPlace.x())
-                                     .arg(cleanPlace.y())),
-             qPrintable(sway.lastError()));
+    QVERIFY2(
+        sway.command(clean,
+                     QStringLiteral("move position %1 %2").arg(cleanPlace.x()).arg(cleanPlace.y())),
+        qPrintable(sway.lastError()));
     QVERIFY(QTest::qWaitFor([&] { return rectOf(clean).topLeft() == cleanPlace; }, InputTimeout));
     const QRect caption = cleanRef.rect(QStringLiteral("tavrelskin_caption"));
     const auto grip = [&] {
@@ -1757,16 +1762,16 @@ void tst_EndToEnd::frameUnderSway(int scale)
     // A double-click on the caption asks for the maximised state; a
     // floating window under sway keeps its size.
     QVERIFY(sway.click(grip(), 2, 60));
-    const bool grew = QTest::qWaitFor(
-        [&] { return rectOf(clean).width() > before.width() + 100; }, 2000);
+    const bool grew =
+        QTest::qWaitFor([&] { return rectOf(clean).width() > before.width() + 100; }, 2000);
     if (grew) {
         QTest::qWait(300);
         QVERIFY(sway.click(grip(), 2, 60));
-        const bool restored = QTest::qWaitFor([&] { return rectOf(clean) == before; },
-                                              InputTimeout);
-        doubleClick = restored ? QStringLiteral("maximised, restored")
-                               : QStringLiteral("maximised, restored to %1")
-                                     .arg(describe(rectOf(clean)));
+        const bool restored =
+            QTest::qWaitFor([&] { return rectOf(clean) == before; }, InputTimeout);
+        doubleClick =
+            restored ? QStringLiteral("maximised, restored")
+                     : QStringLiteral("maximised, restored to %1").arg(describe(rectOf(clean)));
         if (!restored)
             cells.failures << doubleClick;
     } else {
@@ -1787,8 +1792,8 @@ void tst_EndToEnd::frameUnderSway(int scale)
                          ? QStringLiteral("maximise button: stays")
                          : QStringLiteral("maximise button: %1").arg(describe(rectOf(clean)));
     if (rectOf(clean) != beforeButton) {
-        QVERIFY(sway.click(
-            fromRight(clean, cleanRef, QStringLiteral("tavrelskin_maximize")).center()));
+        QVERIFY(
+            sway.click(fromRight(clean, cleanRef, QStringLiteral("tavrelskin_maximize")).center()));
         static_cast<void>(
             QTest::qWaitFor([&] { return rectOf(clean) == beforeButton; }, InputTimeout));
     }
@@ -1840,12 +1845,10 @@ void tst_EndToEnd::frameUnderSway(int scale)
     // The windows together: apart, each in front with the focus when it is
     // opened, clicked or shown again.
     const QPoint mainPlace(380, 330), cleanApart(850, 40), ctrlPlace(20, 600);
-    QVERIFY(sway.command(main, QStringLiteral("move position %1 %2")
-                                   .arg(mainPlace.x())
-                                   .arg(mainPlace.y())));
-    QVERIFY(sway.command(clean, QStringLiteral("move position %1 %2")
-                                    .arg(cleanApart.x())
-                                    .arg(cleanApart.y())));
+    QVERIFY(sway.command(
+        main, QStringLiteral("move position %1 %2").arg(mainPlace.x()).arg(mainPlace.y())));
+    QVERIFY(sway.command(
+        clean, QStringLiteral("move position %1 %2").arg(cleanApart.x()).arg(cleanApart.y())));
     QVERIFY(QTest::qWaitFor(
         [&] {
             return rectOf(main).topLeft() == mainPlace && rectOf(clean).topLeft() == cleanApart;
@@ -1862,9 +1865,8 @@ void tst_EndToEnd::frameUnderSway(int scale)
     QVERIFY(ctrl);
     if (!frontAndFocused(ctrl))
         notOnTop << QStringLiteral("opened CtrlColorFrm");
-    QVERIFY(sway.command(ctrl, QStringLiteral("move position %1 %2")
-                                   .arg(ctrlPlace.x())
-                                   .arg(ctrlPlace.y())));
+    QVERIFY(sway.command(
+        ctrl, QStringLiteral("move position %1 %2").arg(ctrlPlace.x()).arg(ctrlPlace.y())));
     QVERIFY(QTest::qWaitFor([&] { return rectOf(ctrl).topLeft() == ctrlPlace; }, InputTimeout));
     const auto onCtrl = [&](const QString &name) {
         return rectOf(ctrl).topLeft() + ctrlRef.rect(name).center();
@@ -1899,15 +1901,15 @@ void tst_EndToEnd::frameUnderSway(int scale)
     const e2e::SwayWindow afterMinimise = sway.window(clean);
     const bool shown = afterMinimise.visible && afterMinimise.rect == cleanRect;
     const bool othersThere = sway.window(main).visible && sway.window(ctrl).visible;
-    cells.minimiseOne = QStringLiteral("ignored: CleanFrm %1%2, others %3")
-                            .arg(shown ? QLatin1String("stays shown")
-                                       : QStringLiteral("at %1, %2")
-                                             .arg(describe(afterMinimise.rect),
-                                                  afterMinimise.visible ? QLatin1String("shown")
-                                                                        : QLatin1String("hidden")),
-                                 afterMinimise.focused ? QLatin1String(" with the focus")
-                                                       : QLatin1String(""),
-                                 othersThere ? QLatin1String("shown") : QLatin1String("hidden"));
+    cells.minimiseOne =
+        QStringLiteral("ignored: CleanFrm %1%2, others %3")
+            .arg(shown ? QLatin1String("stays shown")
+                       : QStringLiteral("at %1, %2")
+                             .arg(describe(afterMinimise.rect), afterMinimise.visible
+                                                                    ? QLatin1String("shown")
+                                                                    : QLatin1String("hidden")),
+                 afterMinimise.focused ? QLatin1String(" with the focus") : QLatin1String(""),
+                 othersThere ? QLatin1String("shown") : QLatin1String("hidden"));
     if (!othersThere)
         cells.failures << cells.minimiseOne;
 
@@ -1937,9 +1939,8 @@ void tst_EndToEnd::frameUnderSway(int scale)
         ctrlBefore + QPoint(ctrlCaption.left() + ctrlCaption.width() / 3, ctrlCaption.center().y());
     const QPoint step(60, 40);
     sway.drag(ctrlGrip, ctrlGrip + step);
-    if (!QTest::qWaitFor(
-            [&] { return rectOf(ctrl).topLeft() == ctrlBefore + afterLead(step); },
-            InputTimeout)) {
+    if (!QTest::qWaitFor([&] { return rectOf(ctrl).topLeft() == ctrlBefore + afterLead(step); },
+                         InputTimeout)) {
         fail(cells.hoverAfterDrag,
              QStringLiteral("the caption drag from %1 by %2 left CtrlColorFrm at %3")
                  .arg(describe(ctrlBefore), describe(step), describe(rectOf(ctrl))));
@@ -1957,12 +1958,12 @@ void tst_EndToEnd::frameUnderSway(int scale)
         cells.failures << QStringLiteral("CtrlColorFrm does not take the focus back");
     } else {
         sway.click(rectOf(ctrl).topLeft() + close.center());
-        const bool closed = QTest::qWaitFor(
-            [&] { return sway.windows(CtrlColorTitle).isEmpty(); }, WindowTimeout);
+        const bool closed =
+            QTest::qWaitFor([&] { return sway.windows(CtrlColorTitle).isEmpty(); }, WindowTimeout);
         qint64 focused = 0;
         const bool handed = closed && QTest::qWaitFor(
                                           [&] {
-                                              focused = sway.window(main).focused   ? main
+                                              focused = sway.window(main).focused    ? main
                                                         : sway.window(clean).focused ? clean
                                                                                      : 0;
                                               return focused != 0;
@@ -1990,9 +1991,9 @@ void tst_EndToEnd::frameUnderSway(int scale)
     // brought down to logical pixels first. The window in its place shows
     // it, as the proof that the comparison sees a caption where there is one.
     const auto captionShare = [&](const QImage &shot, const QPoint &at) {
-        const QImage logical =
-            scale == 1 ? shot : shot.scaled(sway.layoutSize(), Qt::IgnoreAspectRatio,
-                                            Qt::SmoothTransformation);
+        const QImage logical = scale == 1 ? shot
+                                          : shot.scaled(sway.layoutSize(), Qt::IgnoreAspectRatio,
+                                                        Qt::SmoothTransformation);
         return testing::shareLike(logical, at, cleanRef.image(), captionLeft);
     };
     const QImage placed = sway.screenshot();
@@ -2023,12 +2024,13 @@ void tst_EndToEnd::frameUnderSway(int scale)
                 return client == QPoint(0, 0) && skinShare < 0.5;
             },
             full ? InputTimeout : 100));
-        fullScreen = QStringLiteral("%1skin caption %2% (placed %3%), client at %4")
-                         .arg(full ? QString() : QStringLiteral("not full screen (%1), ")
-                                                     .arg(describe(rectOf(clean))))
-                         .arg(skinShare * 100, 0, 'f', 0)
-                         .arg(placedShare * 100, 0, 'f', 0)
-                         .arg(client ? describe(*client) : QStringLiteral("not found"));
+        fullScreen =
+            QStringLiteral("%1skin caption %2% (placed %3%), client at %4")
+                .arg(full ? QString()
+                          : QStringLiteral("not full screen (%1), ").arg(describe(rectOf(clean))))
+                .arg(skinShare * 100, 0, 'f', 0)
+                .arg(placedShare * 100, 0, 'f', 0)
+                .arg(client ? describe(*client) : QStringLiteral("not found"));
         if (!full || client != QPoint(0, 0) || skinShare >= 0.5)
             cells.failures << fullScreen;
         sway.command(clean, QStringLiteral("fullscreen disable"));
@@ -2060,13 +2062,11 @@ void tst_EndToEnd::frameUnderSway(int scale)
     // Its list box: 20,20 in the client area, 120 x 60, inside its border.
     const QRect probeList(QPoint(6 + 23, 25 + 23), QSize(114, 54));
     ScreenMark probeMark;
-    QVERIFY2(QTest::qWaitFor(
+    QVERIFY2(probeMark.takeSteady(
+                 swayShot,
                  [&] {
-                     const QPoint at = rectOf(probeWindow).topLeft() + probeList.topLeft();
-                     if (!probeMark.take(sway.screenshot(), scaled(QRect(at, probeList.size()))))
-                         return false;
-                     QTest::qWait(200);
-                     return probeMark.find(sway.screenshot(), at * scale, 0).has_value();
+                     return scaled(QRect(rectOf(probeWindow).topLeft() + probeList.topLeft(),
+                                         probeList.size()));
                  },
                  WindowTimeout),
              "the probe's list box shows its items");
@@ -2075,17 +2075,18 @@ void tst_EndToEnd::frameUnderSway(int scale)
     const QPoint listInClient = probeList.topLeft() - QPoint(6, 25);
     probe.write("fullscreen\n");
     const QRect screenRect(QPoint(0, 0), sway.layoutSize());
-    QVERIFY2(QTest::qWaitFor(
-                 [&] {
-                     const e2e::SwayWindow w = sway.window(probeWindow);
-                     return w.fullScreen && w.rect == screenRect;
-                 },
-                 InputTimeout),
-             qPrintable(QStringLiteral("the probe goes full screen (%1)")
-                            .arg(describe(rectOf(probeWindow)))));
+    QVERIFY2(
+        QTest::qWaitFor(
+            [&] {
+                const e2e::SwayWindow w = sway.window(probeWindow);
+                return w.fullScreen && w.rect == screenRect;
+            },
+            InputTimeout),
+        qPrintable(
+            QStringLiteral("the probe goes full screen (%1)").arg(describe(rectOf(probeWindow)))));
     double plainEdges = 0;
-    const std::optional<QPoint> fullAt = settledMark(
-        probeMark, probeWindow, listInClient, [&](const QRect &) {
+    const std::optional<QPoint> fullAt =
+        settledMark(probeMark, probeWindow, listInClient, [&](const QRect &) {
             plainEdges = plainEdgeShare(sway.screenshot(), scale);
             return plainEdges == 1;
         });
@@ -2095,9 +2096,9 @@ void tst_EndToEnd::frameUnderSway(int scale)
     QVERIFY2(fullAt, qPrintable(fullScreen));
     QCOMPARE(*fullAt, listInClient);
     probe.write("restore\n");
-    std::optional<QPoint> back = settledMark(probeMark, probeWindow, probeStart, [&](const QRect &) {
-        return !sway.window(probeWindow).fullScreen;
-    });
+    std::optional<QPoint> back =
+        settledMark(probeMark, probeWindow, probeStart,
+                    [&](const QRect &) { return !sway.window(probeWindow).fullScreen; });
     fullScreen += QStringLiteral(", back %1")
                       .arg(back ? describe(*back - probeStart) : QStringLiteral("lost"));
     QVERIFY2(back, qPrintable(lastSeen));

@@ -108,9 +108,9 @@ public:
     {
         m_context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
         const xkb_rule_names names{"evdev", "pc105", "us", "", ""};
-        m_keymap = m_context ? xkb_keymap_new_from_names(m_context, &names,
-                                                         XKB_KEYMAP_COMPILE_NO_FLAGS)
-                             : nullptr;
+        m_keymap = m_context
+                       ? xkb_keymap_new_from_names(m_context, &names, XKB_KEYMAP_COMPILE_NO_FLAGS)
+                       : nullptr;
         if (!m_keymap) {
             *error = "cannot compile the \"us\" keyboard map (is xkb-data installed?)";
             return false;
@@ -221,8 +221,8 @@ int main(int argc, char **argv)
     wl_registry *registry = wl_display_get_registry(display);
     wl_registry_add_listener(registry, &RegistryListener, &g);
     wl_display_roundtrip(display);
-    const char *missing = !g.seat       ? "wl_seat"
-                          : !g.pointers ? zwlr_virtual_pointer_manager_v1_interface.name
+    const char *missing = !g.seat        ? "wl_seat"
+                          : !g.pointers  ? zwlr_virtual_pointer_manager_v1_interface.name
                           : !g.keyboards ? zwp_virtual_keyboard_manager_v1_interface.name
                                          : nullptr;
     if (missing) {
