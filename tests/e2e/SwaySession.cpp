@@ -364,7 +364,7 @@ bool SwaySession::drag(const QPoint &from, const QPoint &to)
         return false;
     for (int i = 1; i <= DragSteps; ++i) {
         if (!movePointer(from + dragPoint(to - from, i)) ||
-            !input(i == 1 ? QStringLiteral("sleep 250") : QStringLiteral("sleep 40")))
+            !input(i == 1 ? QStringLiteral("sleep 400") : QStringLiteral("sleep 40")))
             return false;
     }
     return input(QStringLiteral("sleep 200")) && input(QStringLiteral("up"));
