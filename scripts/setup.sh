@@ -12,6 +12,7 @@ packages=(
   mutter kwin-x11 metacity
   at-spi2-core python3-pyatspi
   weston qt6-wayland
+  sway grim libwayland-dev libwayland-bin libxkbcommon-dev xkb-data
   binutils-mingw-w64-x86-64
   clang libclang-rt-14-dev
   dpkg-dev file designer-qt6 lintian

@@ -24,13 +24,6 @@ void dieWithParent(QProcess *process)
     process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
 }
 
-QString readLog(const QString &path)
-{
-    QFile log(path);
-    if (!log.open(QIODevice::ReadOnly))
-        return QString();
-    return QString::fromLocal8Bit(log.readAll().right(2000));
-}
 } // namespace
 
 WaylandSession::WaylandSession() = default;
@@ -48,6 +41,14 @@ QStringList WaylandSession::missingTools()
             missing << QLatin1String(tool);
     }
     return missing;
+}
+
+QString WaylandSession::logTail(const QString &path)
+{
+    QFile log(path);
+    if (!log.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromLocal8Bit(log.readAll().right(2000));
 }
 
 QRgb WaylandSession::background()
@@ -72,17 +73,27 @@ QRect WaylandSession::drawnArea(const QImage &shot)
     return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
-bool WaylandSession::start(const QSize &screen)
+QString WaylandSession::makeRuntime(const QTemporaryDir &home, QString *error)
 {
-    if (!m_home.isValid()) {
-        m_lastError =
-            QStringLiteral("cannot create a temporary folder: %1").arg(m_home.errorString());
-        return false;
+    if (!home.isValid()) {
+        *error = QStringLiteral("cannot create a temporary folder: %1").arg(home.errorString());
+        return QString();
     }
     // The runtime folder holds the socket; the compositor wants it private.
-    const QString runtime = m_home.filePath(QStringLiteral("runtime"));
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString runtime = home.filePath(QStringLiteral("runtime"));
+    if (!QDir().mkpath(runtime) ||
+        !QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)) {
+        *error = QStringLiteral("cannot create %1").arg(runtime);
+        return QString();
+    }
+    return runtime;
+}
+
+bool WaylandSession::start(const QSize &screen)
+{
+    const QString runtime = makeRuntime(m_home, &m_lastError);
+    if (runtime.isEmpty())
+        return false;
     // A plain background and no panel, clock or screen lock: whatever is
     // not the background colour is a window.
     const QString config = m_home.filePath(QStringLiteral("weston.ini"));
@@ -133,7 +144,7 @@ bool WaylandSession::start(const QSize &screen)
     }
     m_lastError =
         QStringLiteral("weston gave no screen on %1 within 10 s (%2): %3")
-            .arg(socket, m_lastError, readLog(m_home.filePath(QStringLiteral("weston.log"))));
+            .arg(socket, m_lastError, logTail(m_home.filePath(QStringLiteral("weston.log"))));
     return false;
 }
 
@@ -151,9 +162,15 @@ void WaylandSession::stop()
 
 QProcessEnvironment WaylandSession::environment() const
 {
+    return clientEnvironment(m_socket, m_home.filePath(QStringLiteral("runtime")), m_home.path());
+}
+
+QProcessEnvironment WaylandSession::clientEnvironment(const QString &socket, const QString &runtime,
+                                                      const QString &home)
+{
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("WAYLAND_DISPLAY"), m_socket);
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.filePath(QStringLiteral("runtime")));
+    env.insert(QStringLiteral("WAYLAND_DISPLAY"), socket);
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("QT_SCALE_FACTOR"));
@@ -168,8 +185,8 @@ QProcessEnvironment WaylandSession::environment() const
     // cursor, and crashes; the client-side compose input keeps it out.
     env.insert(QStringLiteral("QT_IM_MODULE"), QStringLiteral("compose"));
     // A home of our own keeps the developer's Qt settings out.
-    env.insert(QStringLiteral("HOME"), m_home.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QDir(home).filePath(QStringLiteral("config")));
     return env;
 }
 

@@ -37,6 +37,15 @@ public:
     // (WAYLAND_DISPLAY, XDG_RUNTIME_DIR); null on failure, with the reason
     // in `error`.
     static QImage screenshot(const QProcessEnvironment &environment, QString *error);
+    // The environment for a Qt program shown through `socket` in `runtime`,
+    // with a home of its own at `home`; shared with the sway session.
+    static QProcessEnvironment clientEnvironment(const QString &socket, const QString &runtime,
+                                                 const QString &home);
+    // A private runtime folder in `home`; empty on failure, with the reason
+    // in `error`.
+    static QString makeRuntime(const QTemporaryDir &home, QString *error);
+    // The end of a compositor's log, for a failure's message.
+    static QString logTail(const QString &path);
 
     // Starts the compositor and returns once its socket exists.
     bool start(const QSize &screen = QSize(1024, 768));

@@ -1,6 +1,7 @@
 // The real executable with the real component in a real X server, driven
 // with real input through the window manager: what a user sees and does.
 #include "SkinnedReference.h"
+#include "SwaySession.h"
 #include "XSession.h"
 
 #include <FailureReporter.h>
@@ -8,17 +9,20 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QStyleHints>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -72,6 +76,22 @@ public:
             }
         }
         return m_dark.size() >= 20 && m_light.size() >= m_dark.size();
+    }
+
+    // Takes the patch at `area` once a later picture shows the same there
+    // (the window has drawn and stays), asking both again at each try.
+    bool takeSteady(const std::function<QImage()> &shot, const std::function<QRect()> &area,
+                    int timeoutMs)
+    {
+        return QTest::qWaitFor(
+            [&] {
+                const QRect at = area();
+                if (!take(shot(), at))
+                    return false;
+                QTest::qWait(200);
+                return find(shot(), at.topLeft(), 0).has_value();
+            },
+            timeoutMs);
     }
 
     // The top-left of the place within `radius` of `near` where the patch
@@ -150,6 +170,24 @@ struct WindowCells
     QStringList failures;
 };
 
+// The least share of the client's ground in the bands along the screen's
+// edges where a skin's caption and borders would show: 1 for a client alone
+// on a full screen (the probe's list box lies 20 px inside its client area).
+double plainEdgeShare(const QImage &full, int scale)
+{
+    const QRect screen = full.rect();
+    // The ground inside the client area, far from every control.
+    const QRgb ground = full.pixel(screen.center());
+    const int band = 6 * scale, top = 20 * scale;
+    const QRect bands[] = {QRect(0, 0, screen.width(), top), QRect(0, 0, band, screen.height()),
+                           QRect(screen.width() - band, 0, band, screen.height()),
+                           QRect(0, screen.height() - band, screen.width(), band)};
+    double share = 1;
+    for (const QRect &r : bands)
+        share = qMin(share, testing::shareOf(full, r, ground, 0));
+    return share;
+}
+
 QString describe(const QPoint &p)
 {
     return QStringLiteral("%1,%2").arg(p.x()).arg(p.y());
@@ -209,6 +247,8 @@ private:
     // after close, hover after a drag, full screen), each measured into its
     // cell whatever the others gave.
     void checkWindowsTogether(XWindow main, WindowCells &cells);
+    // The same scenario under sway, driven through tools/wlinput.
+    void frameUnderSway(int scale);
     QString applicationOutput();
 
     e2e::XSession &x() { return m_rowSession ? *m_rowSession : m_x; }
@@ -216,6 +256,7 @@ private:
     e2e::XSession m_x;
     // A session of the test row's own, with another window manager.
     std::unique_ptr<e2e::XSession> m_rowSession;
+    std::unique_ptr<e2e::SwaySession> m_sway;
     std::array<SkinnedReference, 3> m_refs;
     std::unique_ptr<QProcess> m_app;
     QByteArray m_appErr;
@@ -259,7 +300,7 @@ void tst_EndToEnd::cleanup()
         if (m_app)
             qInfo("application output:\n%s", qPrintable(applicationOutput()));
         // The screen as the failure left it.
-        const QImage shot = x().screenshot();
+        const QImage shot = m_sway ? m_sway->screenshot() : x().screenshot();
         QString name = QStringLiteral("%1-%2.png")
                            .arg(QLatin1String(QTest::currentTestFunction()),
                                 QLatin1String(QTest::currentDataTag()));
@@ -288,6 +329,7 @@ void tst_EndToEnd::cleanup()
     m_sessionBus.reset();
     m_busAddress.clear();
     m_rowSession.reset();
+    m_sway.reset();
 }
 
 bool tst_EndToEnd::startApplication(const QString &program, int scale,
@@ -695,6 +737,12 @@ void tst_EndToEnd::frameUnderWindowManagers_data()
             QTest::newRow(qPrintable(QStringLiteral("%1 x%2").arg(name).arg(scale)))
                 << name << scale;
     }
+#ifndef TAVREL_SANITIZED
+    // A Wayland compositor with real input: its rows measure what they can
+    // and say what the compositor does instead where it differs.
+    QTest::newRow("sway x1") << QStringLiteral("sway") << 1;
+    QTest::newRow("sway x2") << QStringLiteral("sway") << 2;
+#endif
 }
 
 void tst_EndToEnd::frameUnderWindowManagers()
@@ -705,6 +753,10 @@ void tst_EndToEnd::frameUnderWindowManagers()
     // caption answers clicks, double-clicks and drags as a native one does.
     QFETCH(QString, windowManager);
     QFETCH(int, scale);
+    if (windowManager == QLatin1String("sway")) {
+        frameUnderSway(scale);
+        return;
+    }
     const QStringList missing = e2e::XSession::missingTools(windowManager);
     QVERIFY2(missing.isEmpty(),
              qPrintable(QStringLiteral("not installed: %1 (scripts/setup.sh installs them)")
@@ -781,16 +833,11 @@ void tst_EndToEnd::frameUnderWindowManagers()
     QVERIFY(!list.isEmpty());
 
     ScreenMark mark;
-    QImage shot;
-    const bool drawn = QTest::qWaitFor(
+    const auto xShot = [&] { return x().screenshot(); };
+    const bool drawn = mark.takeSteady(
+        xShot,
         [&] {
-            shot = x().screenshot();
-            const QPoint at = x().geometry(main).topLeft() + listInside.topLeft();
-            if (!mark.take(shot, QRect(at, listInside.size())))
-                return false;
-            // Taken only when a later picture shows the same.
-            QTest::qWait(200);
-            return mark.find(x().screenshot(), at, 0).has_value();
+            return QRect(x().geometry(main).topLeft() + listInside.topLeft(), listInside.size());
         },
         WindowTimeout);
     QVERIFY2(drawn, "the list box shows its items");
@@ -1000,13 +1047,11 @@ void tst_EndToEnd::frameUnderWindowManagers()
     // Its list box: 20,20 in the client area, 120 x 60, inside its border.
     const QRect probeList(QPoint(6 + 23, 25 + 23) * scale, QSize(114, 54) * scale);
     ScreenMark probeMark;
-    QVERIFY2(QTest::qWaitFor(
+    QVERIFY2(probeMark.takeSteady(
+                 xShot,
                  [&] {
-                     const QPoint at = x().geometry(probeWindow).topLeft() + probeList.topLeft();
-                     if (!probeMark.take(x().screenshot(), QRect(at, probeList.size())))
-                         return false;
-                     QTest::qWait(200);
-                     return probeMark.find(x().screenshot(), at, 0).has_value();
+                     return QRect(x().geometry(probeWindow).topLeft() + probeList.topLeft(),
+                                  probeList.size());
                  },
                  WindowTimeout),
              "the probe's list box shows its items");
@@ -1082,16 +1127,7 @@ void tst_EndToEnd::frameUnderWindowManagers()
             const bool settledNow =
                 fullAt && fullAt == lastFullAt && x().geometry(probeWindow) == screen;
             lastFullAt = fullAt;
-            // The ground inside the client area, far from every control.
-            const QRgb ground = full.pixel(screen.center());
-            const int band = 6 * scale, top = 20 * scale;
-            const QRect bands[] = {QRect(0, 0, screen.width(), top),
-                                   QRect(0, 0, band, screen.height()),
-                                   QRect(screen.width() - band, 0, band, screen.height()),
-                                   QRect(0, screen.height() - band, screen.width(), band)};
-            plainEdges = 1;
-            for (const QRect &r : bands)
-                plainEdges = qMin(plainEdges, testing::shareOf(full, r, ground, 0));
+            plainEdges = plainEdgeShare(full, scale);
             if (!settledNow || plainEdges < 1)
                 QTest::qWait(150);
             return settledNow && plainEdges == 1;
@@ -1456,6 +1492,634 @@ void tst_EndToEnd::checkWindowsTogether(XWindow main, WindowCells &cells)
         cells.failures << x().lastError();
     else if (!QTest::qWaitFor([&] { return !fullScreen(); }, InputTimeout))
         cells.failures << QStringLiteral("CleanFrm does not leave full screen");
+}
+
+void tst_EndToEnd::frameUnderSway(int scale)
+{
+    // Under sway a window cannot place itself, there is no minimise and no
+    // list of windows for a taskbar: each cell says what sway did where it
+    // differs from a desktop's window manager, and holds the program to what
+    // a user can expect there (the client area back in place with the skin,
+    // a new or clicked window in front with the focus, drags by the caption
+    // and the corner, the caption buttons' hover look, the focus after a
+    // close, full screen edge to edge).
+    const QString wlinput = QStringLiteral(TAVREL_WLINPUT);
+#ifdef TAVREL_WLINPUT_MISSING
+    const QString wlinputMissing = QStringLiteral(TAVREL_WLINPUT_MISSING);
+#else
+    const QString wlinputMissing;
+#endif
+    const QStringList missing = e2e::SwaySession::missingTools(wlinput, wlinputMissing);
+    if (!missing.isEmpty())
+        QSKIP(qPrintable(QStringLiteral("not installed: %1 (scripts/setup.sh installs them)")
+                             .arg(missing.join(QStringLiteral(", ")))));
+    m_sway = std::make_unique<e2e::SwaySession>();
+    e2e::SwaySession &sway = *m_sway;
+    QVERIFY2(sway.start(wlinput, QSize(1280, 1024) * scale, scale), qPrintable(sway.lastError()));
+
+    QStringList places;
+    QString fastToggles = QStringLiteral("-"), topEdge = QStringLiteral("-");
+    QString instantClick = QStringLiteral("-"), doubleClick = QStringLiteral("-");
+    QString captionDrag = QStringLiteral("-"), edgeDrag = QStringLiteral("-");
+    QString maximizeButton = QStringLiteral("-");
+    QString fullScreen = QStringLiteral("-"), flagsAfterShow = QStringLiteral("-");
+    WindowCells cells;
+    cells.kinds = QStringLiteral("no taskbar");
+    const auto fail = [&](QString &cell, const QString &what) {
+        cell = what;
+        cells.failures << what;
+    };
+    const auto line = qScopeGuard([&] {
+        while (places.size() < 5)
+            places << QStringLiteral("-");
+        qInfo("| sway | x%d | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |", scale,
+              qPrintable(places.join(QStringLiteral(" | "))), qPrintable(fastToggles),
+              qPrintable(topEdge), qPrintable(instantClick), qPrintable(doubleClick),
+              qPrintable(captionDrag), qPrintable(edgeDrag), qPrintable(maximizeButton),
+              qPrintable(fullScreen), qPrintable(flagsAfterShow));
+        if (cells.clientArea.isEmpty())
+            cells.clientArea = QStringLiteral("lost at switch %1")
+                                   .arg(places.count() - places.count(QStringLiteral("-")));
+        qInfo("windows: | %s | %s | %s | %s | %s | %s | %s | %s | %s |",
+              scale == 1 ? "sway" : qPrintable(QStringLiteral("sway x%1").arg(scale)),
+              qPrintable(cells.clientArea), qPrintable(cells.onTop), qPrintable(cells.minimiseOne),
+              qPrintable(cells.focusAfterClose), qPrintable(cells.hoverAfterDrag),
+              qPrintable(cells.doubleClick), qPrintable(cells.fullScreen), qPrintable(cells.kinds));
+    });
+
+    m_app = std::make_unique<QProcess>();
+    sway.prepare(m_app.get());
+    m_app->start(testing::applicationPath(), {});
+    QVERIFY(m_app->waitForStarted(5000));
+    const auto waitForOne = [&](const QString &title) {
+        e2e::SwayWindow found;
+        static_cast<void>(QTest::qWaitFor(
+            [&] {
+                const QList<e2e::SwayWindow> all = sway.windows(title);
+                found = all.size() == 1 ? all.first() : e2e::SwayWindow();
+                return found.id != 0 && !found.rect.isEmpty();
+            },
+            WindowTimeout));
+        return found.id;
+    };
+    const auto rectOf = [&](qint64 id) { return sway.window(id).rect; };
+    const qint64 main = waitForOne(MainTitle);
+    QVERIFY2(main, qPrintable(applicationOutput()));
+
+    // Logical coordinates for the pointer, device pixels on the screenshot.
+    const auto scaled = [scale](const QRect &r) {
+        return QRect(r.topLeft() * scale, r.size() * scale);
+    };
+    const SkinnedReference &mainRef = reference(FormKind::Main);
+    const SkinnedReference &ctrlRef = reference(FormKind::CtrlColor);
+    const SkinnedReference &cleanRef = reference(FormKind::Clean);
+    const QRect list = mainRef.rect(QStringLiteral("List1"));
+    const QRect listInside = list.adjusted(3, 3, -3, -3);
+    const QPoint checkFromList =
+        mainRef.rect(QStringLiteral("Check2")).center() - listInside.topLeft();
+    const QPoint showCleanFromList =
+        mainRef.rect(QStringLiteral("Command1")).center() - listInside.topLeft();
+    const QSize skinnedSize = rectOf(main).size();
+
+    // The client area, found by the list box's pixels.
+    ScreenMark mark;
+    const auto swayShot = [&] { return sway.screenshot(); };
+    const bool drawn = mark.takeSteady(
+        swayShot,
+        [&] {
+            return scaled(QRect(rectOf(main).topLeft() + listInside.topLeft(), listInside.size()));
+        },
+        WindowTimeout);
+    QVERIFY2(drawn, "the list box shows its items");
+    const QPoint start = rectOf(main).topLeft() + listInside.topLeft();
+    places << describe(start);
+    QString lastSeen;
+    // Where the list box shows once it stays put with the frame expected
+    // (the skinned window's size, or another one without the skin).
+    const auto settledMark =
+        [&](const ScreenMark &seen, qint64 window, const QPoint &near,
+            const std::function<bool(const QRect &)> &frameRight) -> std::optional<QPoint> {
+        std::optional<QPoint> last, found;
+        const bool stays = QTest::qWaitFor(
+            [&] {
+                std::optional<QPoint> now = seen.find(sway.screenshot(), near * scale, 64 * scale);
+                if (now)
+                    now = *now / scale;
+                const QRect r = rectOf(window);
+                lastSeen =
+                    QStringLiteral("list box %1, window %2")
+                        .arg(now ? describe(*now) : QStringLiteral("not found"), describe(r));
+                if (now && now == last && frameRight(r))
+                    found = now;
+                last = now;
+                if (!found)
+                    QTest::qWait(150);
+                return found.has_value();
+            },
+            WindowTimeout);
+        return stays ? found : std::nullopt;
+    };
+    const auto settled = [&](const QPoint &near, bool skinned) {
+        return settledMark(mark, main, near,
+                           [&](const QRect &r) { return (r.size() == skinnedSize) == skinned; });
+    };
+
+    // Switches by a click on "Skin Enabled", then by Space on the check box
+    // that the click gave the focus, twice each.
+    bool skinned = true;
+    QPoint here = start;
+    QStringList moves;
+    for (int i = 1; i <= 4; ++i) {
+        const bool byKey = i % 2 == 0;
+        QVERIFY2(byKey ? sway.key(QStringLiteral("space")) : sway.click(here + checkFromList),
+                 qPrintable(sway.lastError()));
+        skinned = !skinned;
+        const std::optional<QPoint> at = settled(here, skinned);
+        QVERIFY2(at, qPrintable(QStringLiteral("switch %1 (%2): the list box settles (%3)")
+                                    .arg(i)
+                                    .arg(byKey ? QLatin1String("Space") : QLatin1String("click"),
+                                         lastSeen)));
+        here = *at;
+        places << describe(here) + (byKey ? QStringLiteral(" (Space)") : QString());
+        if (skinned)
+            QCOMPARE(here, start);
+        else if (here != start)
+            moves << describe(here - start);
+    }
+    // Four clicks faster than the compositor answers them.
+    QVERIFY(sway.click(here + checkFromList, 4, 80));
+    const std::optional<QPoint> afterFast = settled(here, true);
+    QVERIFY2(afterFast, qPrintable(QStringLiteral("four fast switches settle (%1)").arg(lastSeen)));
+    fastToggles = describe(*afterFast);
+    QCOMPARE(*afterFast, start);
+    moves.removeDuplicates();
+    // A Wayland client cannot place its window; sway keeps the window's
+    // corner where it was, so without the skin the client area moves by the
+    // difference of the two frames.
+    cells.clientArea = moves.isEmpty() ? QStringLiteral("kept")
+                                       : QStringLiteral("back with the skin; without it moved "
+                                                        "by %1 (sway keeps the window's corner)")
+                                             .arg(moves.join(QLatin1Char('/')));
+
+    // A window at the top of the screen, without the skin and then with
+    // it: sway keeps the window's corner there, so both the title bar and
+    // the skin's caption start at the top, and the client area comes back
+    // to its place when the skin goes again.
+    const auto settleSwitch = [&](bool byKey, bool skinnedNow) -> bool {
+        if (!(byKey ? sway.key(QStringLiteral("space")) : sway.click(here + checkFromList)))
+            return false;
+        const std::optional<QPoint> at = settled(here, skinnedNow);
+        if (at)
+            here = *at;
+        return at.has_value();
+    };
+    QVERIFY2(settleSwitch(false, false), qPrintable(lastSeen));
+    const QRect away = rectOf(main);
+    QVERIFY2(sway.command(main, QStringLiteral("move position %1 0").arg(away.left())),
+             qPrintable(sway.lastError()));
+    QVERIFY(QTest::qWaitFor([&] { return rectOf(main).top() == 0; }, InputTimeout));
+    const std::optional<QPoint> atTop = settled(here - QPoint(0, away.top()), false);
+    QVERIFY2(atTop, qPrintable(lastSeen));
+    here = *atTop;
+    const QPoint topPlace = here;
+    QVERIFY2(settleSwitch(false, true), qPrintable(lastSeen));
+    const int captionTop = rectOf(main).top();
+    QVERIFY2(settleSwitch(true, false), qPrintable(lastSeen));
+    const int titleTop = rectOf(main).top();
+    topEdge = QStringLiteral("caption %1, title %2, back %3")
+                  .arg(captionTop)
+                  .arg(titleTop)
+                  .arg(describe(here - topPlace));
+    QCOMPARE(captionTop, 0);
+    QCOMPARE(titleTop, 0);
+    QCOMPARE(here, topPlace);
+    QVERIFY2(settleSwitch(true, true), qPrintable(lastSeen));
+
+    // The menu demo, a sizable window, opened by a click: in front, with
+    // the focus.
+    bool inFront = false, focused = false;
+    const auto frontAndFocused = [&](qint64 id) {
+        return QTest::qWaitFor(
+            [&] {
+                int top = -1;
+                const QList<e2e::SwayWindow> all = sway.windows();
+                for (const e2e::SwayWindow &w : all)
+                    top = qMax(top, w.stackIndex);
+                for (const e2e::SwayWindow &w : all) {
+                    if (w.id == id) {
+                        focused = w.focused;
+                        inFront = w.stackIndex == top;
+                    }
+                }
+                return focused && inFront;
+            },
+            InputTimeout);
+    };
+    QStringList notOnTop;
+    QVERIFY(sway.click(here + showCleanFromList));
+    const qint64 clean = waitForOne(CleanTitle);
+    QVERIFY(clean);
+    if (!frontAndFocused(clean))
+        notOnTop << QStringLiteral("opened CleanFrm");
+    const QPoint cleanPlace(640, 480);
+    QVERIFY2(
+        sway.command(clean,
+                     QStringLiteral("move position %1 %2").arg(cleanPlace.x()).arg(cleanPlace.y())),
+        qPrintable(sway.lastError()));
+    QVERIFY(QTest::qWaitFor([&] { return rectOf(clean).topLeft() == cleanPlace; }, InputTimeout));
+    const QRect caption = cleanRef.rect(QStringLiteral("tavrelskin_caption"));
+    const auto grip = [&] {
+        return rectOf(clean).topLeft() +
+               QPoint(caption.left() + caption.width() / 3, caption.center().y());
+    };
+    const QRect before = rectOf(clean);
+
+    // Press and release at once, then move away: the window stays.
+    QVERIFY(sway.click(grip()));
+    QVERIFY(sway.movePointer(grip() + QPoint(-150, -120)));
+    QTest::qWait(400);
+    QVERIFY(sway.movePointer(grip() + QPoint(-250, -60)));
+    QTest::qWait(400);
+    if (rectOf(clean) == before)
+        instantClick = QStringLiteral("stays");
+    else
+        fail(instantClick, QStringLiteral("moved to %1").arg(describe(rectOf(clean))));
+
+    // A double-click on the caption asks for the maximised state; a
+    // floating window under sway keeps its size.
+    QVERIFY(sway.click(grip(), 2, 60));
+    const bool grew =
+        QTest::qWaitFor([&] { return rectOf(clean).width() > before.width() + 100; }, 2000);
+    if (grew) {
+        QTest::qWait(300);
+        QVERIFY(sway.click(grip(), 2, 60));
+        const bool restored =
+            QTest::qWaitFor([&] { return rectOf(clean) == before; }, InputTimeout);
+        doubleClick =
+            restored ? QStringLiteral("maximised, restored")
+                     : QStringLiteral("maximised, restored to %1").arg(describe(rectOf(clean)));
+        if (!restored)
+            cells.failures << doubleClick;
+    } else {
+        doubleClick = rectOf(clean) == before
+                          ? QStringLiteral("stays (sway keeps a floating window's size)")
+                          : QStringLiteral("not maximised, at %1").arg(describe(rectOf(clean)));
+    }
+    cells.doubleClick = doubleClick;
+    // The maximise button asks for the same.
+    const auto fromRight = [&](qint64 id, const SkinnedReference &ref, const QString &name) {
+        const QRect g = rectOf(id);
+        return ref.rect(name).translated(g.topLeft() + QPoint(g.width() - ref.size().width(), 0));
+    };
+    const QRect beforeButton = rectOf(clean);
+    QVERIFY(sway.click(fromRight(clean, cleanRef, QStringLiteral("tavrelskin_maximize")).center()));
+    QTest::qWait(1000);
+    maximizeButton = rectOf(clean) == beforeButton
+                         ? QStringLiteral("maximise button: stays")
+                         : QStringLiteral("maximise button: %1").arg(describe(rectOf(clean)));
+    if (rectOf(clean) != beforeButton) {
+        QVERIFY(
+            sway.click(fromRight(clean, cleanRef, QStringLiteral("tavrelskin_maximize")).center()));
+        static_cast<void>(
+            QTest::qWaitFor([&] { return rectOf(clean) == beforeButton; }, InputTimeout));
+    }
+
+    // Drags by the caption and by the bottom-right corner: the compositor
+    // moves and sizes the window from the pointer. The program hands the
+    // drag over once the pointer has gone the drag distance, and sway moves
+    // the window from where the pointer is then, not from the press: the
+    // window follows the pointer's way less that first part.
+    const auto afterLead = [](const QPoint &way) {
+        const int distance = QGuiApplication::styleHints()->startDragDistance();
+        for (int i = 1; i <= e2e::SwaySession::DragSteps; ++i) {
+            if (e2e::SwaySession::dragPoint(way, i).manhattanLength() >= distance)
+                return way - e2e::SwaySession::dragPoint(way, i);
+        }
+        return QPoint();
+    };
+    const QRect beforeDrag = rectOf(clean);
+    const QPoint delta(-90, -70);
+    QVERIFY(sway.drag(grip(), grip() + delta));
+    const bool moved = QTest::qWaitFor(
+        [&] { return rectOf(clean).topLeft() == beforeDrag.topLeft() + afterLead(delta); },
+        InputTimeout);
+    captionDrag = describe(rectOf(clean).topLeft() - beforeDrag.topLeft()) +
+                  QStringLiteral(" (pointer %1)").arg(describe(delta));
+    if (!moved)
+        fail(captionDrag, QStringLiteral("caption drag by %1 moved %2, not %3")
+                              .arg(describe(delta), captionDrag, describe(afterLead(delta))));
+    const QRect beforeResize = rectOf(clean);
+    const QPoint corner = beforeResize.bottomRight() - QPoint(3, 2);
+    const QPoint growth(60, 40);
+    QVERIFY(sway.drag(corner, corner + growth));
+    const QPoint grown = afterLead(growth);
+    const bool resized = QTest::qWaitFor(
+        [&] {
+            const QSize g = rectOf(clean).size() - beforeResize.size();
+            return g == QSize(grown.x(), grown.y());
+        },
+        InputTimeout);
+    const QRect afterResize = rectOf(clean);
+    edgeDrag = QStringLiteral("%1x%2 (pointer %3)")
+                   .arg(afterResize.width() - beforeResize.width())
+                   .arg(afterResize.height() - beforeResize.height())
+                   .arg(describe(growth));
+    if (!resized || afterResize.topLeft() != beforeResize.topLeft())
+        fail(edgeDrag, QStringLiteral("corner drag by %1 grew %2, window at %3")
+                           .arg(describe(growth), edgeDrag, describe(afterResize)));
+
+    // The windows together: apart, each in front with the focus when it is
+    // opened, clicked or shown again.
+    const QPoint mainPlace(380, 330), cleanApart(850, 40), ctrlPlace(20, 600);
+    QVERIFY(sway.command(
+        main, QStringLiteral("move position %1 %2").arg(mainPlace.x()).arg(mainPlace.y())));
+    QVERIFY(sway.command(
+        clean, QStringLiteral("move position %1 %2").arg(cleanApart.x()).arg(cleanApart.y())));
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            return rectOf(main).topLeft() == mainPlace && rectOf(clean).topLeft() == cleanApart;
+        },
+        InputTimeout));
+    const auto onMain = [&](const QString &name) {
+        return rectOf(main).topLeft() + mainRef.rect(name).center();
+    };
+    sway.click(onMain(QStringLiteral("Label1")));
+    if (!frontAndFocused(main))
+        notOnTop << QStringLiteral("clicked main");
+    sway.click(onMain(QStringLiteral("Command3")));
+    const qint64 ctrl = waitForOne(CtrlColorTitle);
+    QVERIFY(ctrl);
+    if (!frontAndFocused(ctrl))
+        notOnTop << QStringLiteral("opened CtrlColorFrm");
+    QVERIFY(sway.command(
+        ctrl, QStringLiteral("move position %1 %2").arg(ctrlPlace.x()).arg(ctrlPlace.y())));
+    QVERIFY(QTest::qWaitFor([&] { return rectOf(ctrl).topLeft() == ctrlPlace; }, InputTimeout));
+    const auto onCtrl = [&](const QString &name) {
+        return rectOf(ctrl).topLeft() + ctrlRef.rect(name).center();
+    };
+    sway.click(onMain(QStringLiteral("Label1")));
+    if (!frontAndFocused(main))
+        notOnTop << QStringLiteral("clicked main");
+    // The program asks for the focus for a window shown again; sway gives
+    // it (the session's config says so) but raises a floating window only
+    // when it is clicked.
+    QString shownAgain;
+    sway.click(onMain(QStringLiteral("Command1")));
+    if (!frontAndFocused(clean)) {
+        if (focused)
+            shownAgain = QStringLiteral(", shown again: focused, not raised (sway)");
+        else
+            notOnTop << QStringLiteral("shown CleanFrm");
+    }
+    sway.click(onCtrl(QStringLiteral("Label1")));
+    if (!frontAndFocused(ctrl))
+        notOnTop << QStringLiteral("clicked CtrlColorFrm");
+    if (notOnTop.isEmpty())
+        cells.onTop = QStringLiteral("yes") + shownAgain;
+    else
+        fail(cells.onTop, QStringLiteral("not in front with the focus: %1")
+                              .arg(notOnTop.join(QStringLiteral(", "))));
+
+    // The menu demo's minimise button: sway has no minimised state.
+    const QRect cleanRect = rectOf(clean);
+    sway.click(fromRight(clean, cleanRef, QStringLiteral("tavrelskin_minimize")).center());
+    QTest::qWait(1000);
+    const e2e::SwayWindow afterMinimise = sway.window(clean);
+    const bool shown = afterMinimise.visible && afterMinimise.rect == cleanRect;
+    const bool othersThere = sway.window(main).visible && sway.window(ctrl).visible;
+    cells.minimiseOne =
+        QStringLiteral("ignored: CleanFrm %1%2, others %3")
+            .arg(shown ? QLatin1String("stays shown")
+                       : QStringLiteral("at %1, %2")
+                             .arg(describe(afterMinimise.rect), afterMinimise.visible
+                                                                    ? QLatin1String("shown")
+                                                                    : QLatin1String("hidden")),
+                 afterMinimise.focused ? QLatin1String(" with the focus") : QLatin1String(""),
+                 othersThere ? QLatin1String("shown") : QLatin1String("hidden"));
+    if (!othersThere)
+        cells.failures << cells.minimiseOne;
+
+    // Hovering Close changes its look on a fresh window, and right after a
+    // drag by the caption, without another click.
+    const QRect close = ctrlRef.rect(QStringLiteral("tavrelskin_close"));
+    const QRect ctrlCaption = ctrlRef.rect(QStringLiteral("tavrelskin_caption"));
+    const auto hoverChange = [&](int expected) {
+        const QPoint at = rectOf(ctrl).topLeft();
+        sway.movePointer(at + ctrlRef.rect(QStringLiteral("Label1")).center());
+        QTest::qWait(400);
+        const QImage rest = sway.screenshot();
+        sway.movePointer(at + close.center());
+        int px = 0;
+        static_cast<void>(QTest::qWaitFor(
+            [&] {
+                px = changedPixels(rest, sway.screenshot(), scaled(close.translated(at)));
+                return expected > 0 && px >= expected;
+            },
+            expected > 0 ? 2000 : 600));
+        return px;
+    };
+    sway.click(onCtrl(QStringLiteral("Label1")));
+    const int fresh = hoverChange(0);
+    const QPoint ctrlBefore = rectOf(ctrl).topLeft();
+    const QPoint ctrlGrip =
+        ctrlBefore + QPoint(ctrlCaption.left() + ctrlCaption.width() / 3, ctrlCaption.center().y());
+    const QPoint step(60, 40);
+    sway.drag(ctrlGrip, ctrlGrip + step);
+    if (!QTest::qWaitFor([&] { return rectOf(ctrl).topLeft() == ctrlBefore + afterLead(step); },
+                         InputTimeout)) {
+        fail(cells.hoverAfterDrag,
+             QStringLiteral("the caption drag from %1 by %2 left CtrlColorFrm at %3")
+                 .arg(describe(ctrlBefore), describe(step), describe(rectOf(ctrl))));
+    } else {
+        const int afterDrag = hoverChange(qMax(1, fresh / 2));
+        cells.hoverAfterDrag =
+            QStringLiteral("fresh %1 px, after drag %2 px").arg(fresh).arg(afterDrag);
+        if (fresh < 20 * scale * scale || afterDrag < fresh / 2)
+            fail(cells.hoverAfterDrag, cells.hoverAfterDrag);
+    }
+
+    // Closing the focused window hands the focus to another of the program.
+    sway.click(onCtrl(QStringLiteral("Label1")));
+    if (!QTest::qWaitFor([&] { return sway.window(ctrl).focused; }, InputTimeout)) {
+        cells.failures << QStringLiteral("CtrlColorFrm does not take the focus back");
+    } else {
+        sway.click(rectOf(ctrl).topLeft() + close.center());
+        const bool closed =
+            QTest::qWaitFor([&] { return sway.windows(CtrlColorTitle).isEmpty(); }, WindowTimeout);
+        qint64 focused = 0;
+        const bool handed = closed && QTest::qWaitFor(
+                                          [&] {
+                                              focused = sway.window(main).focused    ? main
+                                                        : sway.window(clean).focused ? clean
+                                                                                     : 0;
+                                              return focused != 0;
+                                          },
+                                          InputTimeout);
+        if (handed)
+            cells.focusAfterClose =
+                focused == main ? QStringLiteral("main") : QStringLiteral("CleanFrm");
+        else
+            fail(cells.focusAfterClose,
+                 closed ? QStringLiteral("none") : QStringLiteral("not closed"));
+    }
+
+    // Full screen by sway's own command: the client alone, edge to edge,
+    // the menu bar's items at the screen's corner and nothing of the skin's
+    // caption; back to its place after.
+    const QRect menu = cleanRef.rect(QStringLiteral("menubar"));
+    const QRect items(menu.topLeft(), QSize(qMin(menu.width(), 120), menu.height()));
+    const QRect captionLeft(caption.topLeft(), QSize(120, caption.height()));
+    sway.click(grip());
+    QTest::qWait(300);
+    ScreenMark menuMark;
+    const QRect normal = rectOf(clean);
+    // The skin's caption compared at the reference's size: the screen is
+    // brought down to logical pixels first. The window in its place shows
+    // it, as the proof that the comparison sees a caption where there is one.
+    const auto captionShare = [&](const QImage &shot, const QPoint &at) {
+        const QImage logical = scale == 1 ? shot
+                                          : shot.scaled(sway.layoutSize(), Qt::IgnoreAspectRatio,
+                                                        Qt::SmoothTransformation);
+        return testing::shareLike(logical, at, cleanRef.image(), captionLeft);
+    };
+    const QImage placed = sway.screenshot();
+    const double placedShare = captionShare(placed, normal.topLeft());
+    if (!menuMark.take(placed, scaled(items.translated(normal.topLeft())))) {
+        fail(fullScreen, QStringLiteral("no menu bar to be seen"));
+    } else if (placedShare < 0.5) {
+        fail(fullScreen, QStringLiteral("the skin's caption unlike the reference in its place "
+                                        "(%1%)")
+                             .arg(placedShare * 100, 0, 'f', 0));
+    } else if (!sway.command(clean, QStringLiteral("fullscreen enable"))) {
+        fail(fullScreen, sway.lastError());
+    } else {
+        const QRect screenRect(QPoint(0, 0), sway.layoutSize());
+        const bool full = QTest::qWaitFor(
+            [&] {
+                const e2e::SwayWindow w = sway.window(clean);
+                return w.fullScreen && w.rect == screenRect;
+            },
+            WindowTimeout);
+        std::optional<QPoint> client;
+        double skinShare = 1.0;
+        static_cast<void>(QTest::qWaitFor(
+            [&] {
+                const QImage shot = sway.screenshot();
+                client = menuMark.find(shot, QPoint(0, 0), 64 * scale);
+                skinShare = captionShare(shot, QPoint(0, 0));
+                return client == QPoint(0, 0) && skinShare < 0.5;
+            },
+            full ? InputTimeout : 100));
+        fullScreen =
+            QStringLiteral("%1skin caption %2% (placed %3%), client at %4")
+                .arg(full ? QString()
+                          : QStringLiteral("not full screen (%1), ").arg(describe(rectOf(clean))))
+                .arg(skinShare * 100, 0, 'f', 0)
+                .arg(placedShare * 100, 0, 'f', 0)
+                .arg(client ? describe(*client) : QStringLiteral("not found"));
+        if (!full || client != QPoint(0, 0) || skinShare >= 0.5)
+            cells.failures << fullScreen;
+        sway.command(clean, QStringLiteral("fullscreen disable"));
+        if (!QTest::qWaitFor([&] { return rectOf(clean) == normal; }, InputTimeout))
+            fail(fullScreen,
+                 fullScreen + QStringLiteral(", back at %1").arg(describe(rectOf(clean))));
+        else
+            fullScreen += QStringLiteral(", back");
+    }
+    cells.fullScreen = fullScreen;
+
+    // A sizable skinned window driven from its standard input: full screen
+    // asked for by the program, edge to edge with nothing of the skin in the
+    // bands its caption and borders would take; then flags the program sets
+    // on the shown window, which Qt shows again as a new window: the skin's
+    // caption is drawn on it, and sway puts it where the first one was.
+    fullScreen = QStringLiteral("-");
+    QProcess probe;
+    sway.prepare(&probe);
+    probe.start(QStringLiteral(TAVREL_SKINPROBE), {testing::componentDir()});
+    const auto endProbe = qScopeGuard([&] {
+        probe.kill();
+        probe.waitForFinished(3000);
+    });
+    QVERIFY2(probe.waitForStarted(5000), qPrintable(probe.errorString()));
+    const QString probeTitle = QStringLiteral("Tavrel Probe");
+    const qint64 probeWindow = waitForOne(probeTitle);
+    QVERIFY2(probeWindow, probe.readAllStandardError().constData());
+    // Its list box: 20,20 in the client area, 120 x 60, inside its border.
+    const QRect probeList(QPoint(6 + 23, 25 + 23), QSize(114, 54));
+    ScreenMark probeMark;
+    QVERIFY2(probeMark.takeSteady(
+                 swayShot,
+                 [&] {
+                     return scaled(QRect(rectOf(probeWindow).topLeft() + probeList.topLeft(),
+                                         probeList.size()));
+                 },
+                 WindowTimeout),
+             "the probe's list box shows its items");
+    const QPoint probeStart = rectOf(probeWindow).topLeft() + probeList.topLeft();
+    const auto anyFrame = [](const QRect &) { return true; };
+    const QPoint listInClient = probeList.topLeft() - QPoint(6, 25);
+    probe.write("fullscreen\n");
+    const QRect screenRect(QPoint(0, 0), sway.layoutSize());
+    QVERIFY2(
+        QTest::qWaitFor(
+            [&] {
+                const e2e::SwayWindow w = sway.window(probeWindow);
+                return w.fullScreen && w.rect == screenRect;
+            },
+            InputTimeout),
+        qPrintable(
+            QStringLiteral("the probe goes full screen (%1)").arg(describe(rectOf(probeWindow)))));
+    double plainEdges = 0;
+    const std::optional<QPoint> fullAt =
+        settledMark(probeMark, probeWindow, listInClient, [&](const QRect &) {
+            plainEdges = plainEdgeShare(sway.screenshot(), scale);
+            return plainEdges == 1;
+        });
+    fullScreen = QStringLiteral("client %1, edges %2% ground")
+                     .arg(fullAt ? describe(*fullAt - listInClient) : QStringLiteral("lost"))
+                     .arg(plainEdges * 100, 0, 'f', 1);
+    QVERIFY2(fullAt, qPrintable(fullScreen));
+    QCOMPARE(*fullAt, listInClient);
+    probe.write("restore\n");
+    std::optional<QPoint> back =
+        settledMark(probeMark, probeWindow, probeStart,
+                    [&](const QRect &) { return !sway.window(probeWindow).fullScreen; });
+    fullScreen += QStringLiteral(", back %1")
+                      .arg(back ? describe(*back - probeStart) : QStringLiteral("lost"));
+    QVERIFY2(back, qPrintable(lastSeen));
+    QCOMPARE(*back, probeStart);
+
+    const QRect captionBand(QPoint(40, 4), QSize(200, 16));
+    const auto groundShare = [&](qint64 window) {
+        const QImage now = sway.screenshot();
+        const QRect g = rectOf(window);
+        return testing::shareOf(now, scaled(captionBand.translated(g.topLeft())),
+                                now.pixel((g.topLeft() + QPoint(200, 150)) * scale), 0);
+    };
+    const double captionBefore = groundShare(probeWindow);
+    probe.write("flags\n");
+    qint64 reshown = 0;
+    QVERIFY2(QTest::qWaitFor(
+                 [&] {
+                     const QList<e2e::SwayWindow> shown = sway.windows(probeTitle);
+                     reshown = shown.size() == 1 && shown.first().id != probeWindow
+                                   ? shown.first().id
+                                   : 0;
+                     return reshown != 0;
+                 },
+                 WindowTimeout),
+             "the probe is shown again as a new window");
+    back = settledMark(probeMark, reshown, probeStart, anyFrame);
+    const double captionAfter = groundShare(reshown);
+    flagsAfterShow = QStringLiteral("caption ground %1% (was %2%), moved %3")
+                         .arg(captionAfter * 100, 0, 'f', 0)
+                         .arg(captionBefore * 100, 0, 'f', 0)
+                         .arg(back ? describe(*back - probeStart) : QStringLiteral("lost"));
+    QVERIFY2(back, qPrintable(lastSeen));
+    QCOMPARE(*back, probeStart);
+    QVERIFY2(captionAfter < 0.5, qPrintable(flagsAfterShow));
+    QVERIFY2(cells.failures.isEmpty(), qPrintable(cells.failures.join(QStringLiteral("; "))));
 }
 
 void tst_EndToEnd::accessibleTreeDrivesTheWindows()
