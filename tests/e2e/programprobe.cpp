@@ -16,6 +16,8 @@
 // of its own is drawn inside the window) and, for the wizard, its buttons,
 // all in global coordinates; "close" closes the active window; "again" shows
 // the dialog again once it is closed.
+#include "ProbeCommands.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
@@ -24,14 +26,12 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QSocketNotifier>
 #include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWizard>
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 
@@ -154,29 +154,19 @@ int main(int argc, char **argv)
     window->setObjectName(QStringLiteral("main"));
     window->show();
 
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QObject::connect(&input, &QSocketNotifier::activated, [&] {
-        char buffer[256];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof(buffer));
-        if (n <= 0) {
-            app.quit();
-            return;
-        }
-        for (const QByteArray &raw : QByteArray(buffer, int(n)).split('\n')) {
-            const QByteArray command = raw.trimmed();
-            if (command == "where") {
-                where();
-            } else if (command == "again") {
-                if (auto *dialog = window->findChild<QDialog *>(QStringLiteral("dialog")))
-                    dialog->show();
-            } else if (command == "close") {
-                QWidget *target = QApplication::activeWindow();
-                if (!target || !target->isVisible())
-                    target = window;
-                target->close();
-            } else if (!command.isEmpty()) {
-                std::fprintf(stderr, "programprobe: unknown command '%s'\n", command.constData());
-            }
+    const auto input = e2e::readCommands([&](const QByteArray &command) {
+        if (command == "where") {
+            where();
+        } else if (command == "again") {
+            if (auto *dialog = window->findChild<QDialog *>(QStringLiteral("dialog")))
+                dialog->show();
+        } else if (command == "close") {
+            QWidget *target = QApplication::activeWindow();
+            if (!target || !target->isVisible())
+                target = window;
+            target->close();
+        } else {
+            std::fprintf(stderr, "programprobe: unknown command '%s'\n", command.constData());
         }
     });
     const int result = app.exec();

@@ -3,20 +3,20 @@
 // apply, remove, maximize, restore, fullscreen, and flags (a window flag
 // changed on the shown window, shown again as a program must). It exists because the application's
 // own switch sits on fixed-size windows, which cannot be maximised.
+#include "ProbeCommands.h"
+
 #include <ComponentHost.h>
 #include <SkinControl.h>
 
 #include <QApplication>
 #include <QFile>
 #include <QListWidget>
-#include <QSocketNotifier>
 #include <QTextStream>
 #include <QWidget>
 #include <QWindow>
 
 #include <cstdio>
 #include <exception>
-#include <unistd.h>
 
 int main(int argc, char **argv)
 {
@@ -48,36 +48,25 @@ int main(int argc, char **argv)
     window.show();
 
     bool onTop = false;
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QObject::connect(&input, &QSocketNotifier::activated, [&] {
-        char buffer[256];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof(buffer));
-        if (n <= 0) {
-            app.quit();
-            return;
-        }
-        const QByteArray text(buffer, int(n));
-        for (const QByteArray &raw : text.split('\n')) {
-            const QByteArray command = raw.trimmed();
-            if (command == "apply")
-                skin.applySkin();
-            else if (command == "remove")
-                skin.removeSkin();
-            else if (command == "maximize")
-                window.showMaximized();
-            else if (command == "restore")
-                window.showNormal();
-            else if (command == "fullscreen")
-                window.showFullScreen();
-            else if (command == "flags") {
-                // Flags of the program's own that know nothing of the skin's;
-                // setWindowFlags() hides the window, the program shows it again.
-                onTop = !onTop;
-                window.setWindowFlags(onTop ? Qt::Window | Qt::WindowStaysOnTopHint : Qt::Window);
-                window.show();
-            } else if (!command.isEmpty())
-                std::fprintf(stderr, "skinprobe: unknown command '%s'\n", command.constData());
-        }
+    const auto input = e2e::readCommands([&](const QByteArray &command) {
+        if (command == "apply")
+            skin.applySkin();
+        else if (command == "remove")
+            skin.removeSkin();
+        else if (command == "maximize")
+            window.showMaximized();
+        else if (command == "restore")
+            window.showNormal();
+        else if (command == "fullscreen")
+            window.showFullScreen();
+        else if (command == "flags") {
+            // Flags of the program's own that know nothing of the skin's;
+            // setWindowFlags() hides the window, the program shows it again.
+            onTop = !onTop;
+            window.setWindowFlags(onTop ? Qt::Window | Qt::WindowStaysOnTopHint : Qt::Window);
+            window.show();
+        } else
+            std::fprintf(stderr, "skinprobe: unknown command '%s'\n", command.constData());
     });
     return app.exec();
 }
