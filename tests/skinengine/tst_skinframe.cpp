@@ -262,6 +262,8 @@ private:
     QList<Qt::Edges> m_resizes;
     bool m_platformAccepts = true;
 
+    // A window of `kind` with the skin loaded, not applied, shown at 100,80.
+    bool showLoaded(WindowKind kind);
     bool showSkinned(WindowKind kind);
 };
 
@@ -296,7 +298,7 @@ void TestSkinFrame::cleanup()
     testing::processDeferredDeletes();
 }
 
-bool TestSkinFrame::showSkinned(WindowKind kind)
+bool TestSkinFrame::showLoaded(WindowKind kind)
 {
     m_window.reset(createWindow(kind));
     m_skin = loadSkin(m_window.get(), &m_events);
@@ -304,7 +306,12 @@ bool TestSkinFrame::showSkinned(WindowKind kind)
         return false;
     m_window->move(100, 80);
     m_window->show();
-    if (!QTest::qWaitForWindowExposed(m_window.get()))
+    return QTest::qWaitForWindowExposed(m_window.get());
+}
+
+bool TestSkinFrame::showSkinned(WindowKind kind)
+{
+    if (!showLoaded(kind))
         return false;
     // A compositor with a seat activates the window it shows.
     if (onWayland() && !activate(m_window.get()))
@@ -324,12 +331,7 @@ void TestSkinFrame::applyAndRemoveRoundTrip_data()
 void TestSkinFrame::applyAndRemoveRoundTrip()
 {
     QFETCH(WindowKind, kind);
-    m_window.reset(createWindow(kind));
-    m_skin = loadSkin(m_window.get(), &m_events);
-    QVERIFY(m_skin);
-    m_window->move(100, 80);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QVERIFY(showLoaded(kind));
     settle();
     const WindowState before = WindowState::of(m_window.get());
     const QRect clientBefore = m_window->contentsRect();
@@ -938,12 +940,7 @@ void TestSkinFrame::windowChangesKeepOneFrame()
     // (none in full screen), and the client area comes back to its place.
     QFETCH(WindowChange, change);
     const bool placed = tavrelctl::FrameRequests::clientPlacesWindows();
-    m_window.reset(createWindow(WindowKind::Sizable));
-    m_skin = loadSkin(m_window.get(), &m_events);
-    QVERIFY(m_skin);
-    m_window->move(100, 80);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QVERIFY(showLoaded(WindowKind::Sizable));
     settle();
     const QRect client = m_window->geometry();
     const QPoint editNative = m_window->findChild<QWidget *>(QStringLiteral("Text1"))->pos();
