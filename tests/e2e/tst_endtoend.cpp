@@ -168,6 +168,30 @@ struct WindowCells
     QString kinds = QStringLiteral("-");
     // What went wrong, for the row's failure once every cell is measured.
     QStringList failures;
+
+    // `cell` (one of these or another of the row's) says what went wrong.
+    void fail(QString &cell, const QString &what)
+    {
+        cell = what;
+        failures << what;
+    }
+    // Close's hover look, in pixels changed, on a fresh window and after a
+    // caption drag: at least `least` fresh, and half of that after.
+    void hover(int fresh, int afterDrag, int least)
+    {
+        hoverAfterDrag = QStringLiteral("fresh %1 px, after drag %2 px").arg(fresh).arg(afterDrag);
+        if (fresh < least || afterDrag < fresh / 2)
+            fail(hoverAfterDrag, hoverAfterDrag);
+    }
+    // Where the focus went once a window was closed: to the main window or
+    // the menu demo (`handed`, `toMain`), or nowhere.
+    void focusHanded(bool closed, bool handed, bool toMain)
+    {
+        if (handed)
+            focusAfterClose = toMain ? QStringLiteral("main") : QStringLiteral("CleanFrm");
+        else
+            fail(focusAfterClose, closed ? QStringLiteral("none") : QStringLiteral("not closed"));
+    }
 };
 
 // The least share of the client's ground in the bands along the screen's
@@ -1188,10 +1212,6 @@ void tst_EndToEnd::checkWindowsTogether(XWindow main, WindowCells &cells)
     const SkinnedReference &mainRef = reference(FormKind::Main);
     const SkinnedReference &ctrlRef = reference(FormKind::CtrlColor);
     const SkinnedReference &cleanRef = reference(FormKind::Clean);
-    const auto fail = [&](QString &cell, const QString &what) {
-        cell = what;
-        cells.failures << what;
-    };
     // A part of the caption of a window that may have been resized: the
     // buttons keep their distance from the right edge.
     const auto fromRight = [&](XWindow window, const SkinnedReference &ref, const QString &name) {
@@ -1231,7 +1251,7 @@ void tst_EndToEnd::checkWindowsTogether(XWindow main, WindowCells &cells)
     x().click(onScreen(main, mainRef.rect(QStringLiteral("Command1"))));
     const XWindow clean = waitForWindow(CleanTitle);
     if (!clean) {
-        fail(cells.onTop, QStringLiteral("CleanFrm does not open"));
+        cells.fail(cells.onTop, QStringLiteral("CleanFrm does not open"));
         return;
     }
     shown << clean;
@@ -1249,7 +1269,7 @@ void tst_EndToEnd::checkWindowsTogether(XWindow main, WindowCells &cells)
     x().click(onScreen(main, mainRef.rect(QStringLiteral("Command3"))));
     const XWindow ctrl = waitForWindow(CtrlColorTitle);
     if (!ctrl) {
-        fail(cells.onTop, QStringLiteral("CtrlColorFrm does not open"));
+        cells.fail(cells.onTop, QStringLiteral("CtrlColorFrm does not open"));
         return;
     }
     shown << ctrl;
@@ -1269,7 +1289,7 @@ void tst_EndToEnd::checkWindowsTogether(XWindow main, WindowCells &cells)
                           ? QStringLiteral("yes")
                           : QStringLiteral("yes (%1 stale)").arg(staleLists.first());
     else
-        fail(cells.onTop,
+        cells.fail(cells.onTop,
              QStringLiteral("not on top and active: %1").arg(notOnTop.join(QStringLiteral(", "))));
 
     // No taskbar entry for the fixed windows, also once the main window's
@@ -1302,7 +1322,7 @@ void tst_EndToEnd::checkWindowsTogether(XWindow main, WindowCells &cells)
     if (kindsRight)
         cells.kinds = QStringLiteral("right");
     else
-        fail(cells.kinds, kinds);
+        cells.fail(cells.kinds, kinds);
 
     // A double-click on the menu demo's caption maximises it, another
     // restores it to the same place.
@@ -1319,7 +1339,7 @@ void tst_EndToEnd::checkWindowsTogether(XWindow main, WindowCells &cells)
     const QRect normal = x().geometry(clean);
     x().clicks(cleanGrip(), 2, 60);
     if (!QTest::qWaitFor(maximized, InputTimeout)) {
-        fail(cells.doubleClick, QStringLiteral("not maximised"));
+        cells.fail(cells.doubleClick, QStringLiteral("not maximised"));
     } else {
         QTest::qWait(300);
         x().clicks(cleanGrip(), 2, 60);
@@ -1327,7 +1347,7 @@ void tst_EndToEnd::checkWindowsTogether(XWindow main, WindowCells &cells)
             [&] { return !maximized() && x().geometry(clean) == normal; }, InputTimeout);
         cells.doubleClick = QStringLiteral("maximised, restored");
         if (!restored)
-            fail(cells.doubleClick,
+            cells.fail(cells.doubleClick,
                  QStringLiteral("maximised, restored to %1").arg(describe(x().geometry(clean))));
     }
 
@@ -1338,7 +1358,7 @@ void tst_EndToEnd::checkWindowsTogether(XWindow main, WindowCells &cells)
     };
     x().click(fromRight(clean, cleanRef, QStringLiteral("tavrelskin_minimize")).center());
     if (!QTest::qWaitFor([&] { return hidden(clean); }, InputTimeout)) {
-        fail(cells.minimiseOne, QStringLiteral("CleanFrm not minimised"));
+        cells.fail(cells.minimiseOne, QStringLiteral("CleanFrm not minimised"));
     } else {
         QTest::qWait(500);
         QStringList alsoHidden;
@@ -1349,7 +1369,7 @@ void tst_EndToEnd::checkWindowsTogether(XWindow main, WindowCells &cells)
         if (alsoHidden.isEmpty())
             cells.minimiseOne = QStringLiteral("only it");
         else
-            fail(cells.minimiseOne,
+            cells.fail(cells.minimiseOne,
                  QStringLiteral("also %1").arg(alsoHidden.join(QStringLiteral(", "))));
     }
     x().activate(clean);
@@ -1390,15 +1410,11 @@ void tst_EndToEnd::checkWindowsTogether(XWindow main, WindowCells &cells)
     const QPoint delta(60, 40);
     x().drag(grip, grip + delta);
     if (!waitForPosition(ctrl, before + delta)) {
-        fail(cells.hoverAfterDrag,
+        cells.fail(cells.hoverAfterDrag,
              QStringLiteral("the caption drag from %1 by %2 left CtrlColorFrm at %3")
                  .arg(describe(before), describe(delta), describe(x().geometry(ctrl))));
     } else {
-        const int afterDrag = hoverChange(qMax(1, fresh / 2));
-        cells.hoverAfterDrag =
-            QStringLiteral("fresh %1 px, after drag %2 px").arg(fresh).arg(afterDrag);
-        if (fresh < 20 || afterDrag < fresh / 2)
-            fail(cells.hoverAfterDrag, cells.hoverAfterDrag);
+        cells.hover(fresh, hoverChange(qMax(1, fresh / 2)), 20);
     }
 
     // Closing the active window hands the focus to another of the program.
@@ -1416,12 +1432,7 @@ void tst_EndToEnd::checkWindowsTogether(XWindow main, WindowCells &cells)
                                               return active == main || active == clean;
                                           },
                                           InputTimeout);
-        if (handed)
-            cells.focusAfterClose =
-                active == main ? QStringLiteral("main") : QStringLiteral("CleanFrm");
-        else
-            fail(cells.focusAfterClose,
-                 closed ? QStringLiteral("none") : QStringLiteral("not closed"));
+        cells.focusHanded(closed, handed, active == main);
     }
 
     // Full screen: the client alone, edge to edge. The menu bar's items
@@ -1436,7 +1447,7 @@ void tst_EndToEnd::checkWindowsTogether(XWindow main, WindowCells &cells)
     waitForActive(clean);
     QTest::qWait(300);
     if (!menuMark.take(x().screenshot(), items.translated(x().geometry(clean).topLeft()))) {
-        fail(cells.fullScreen, QStringLiteral("no menu bar to be seen"));
+        cells.fail(cells.fullScreen, QStringLiteral("no menu bar to be seen"));
         return;
     }
     const QRect screenRect(0, 0, 1280, 1024);
@@ -1444,7 +1455,7 @@ void tst_EndToEnd::checkWindowsTogether(XWindow main, WindowCells &cells)
         return x().windowStates(clean).contains(QLatin1String("_NET_WM_STATE_FULLSCREEN"));
     };
     if (!x().changeState(clean, QStringLiteral("_NET_WM_STATE_FULLSCREEN"), true)) {
-        fail(cells.fullScreen, x().lastError());
+        cells.fail(cells.fullScreen, x().lastError());
         return;
     }
     // Now and then (xfwm4, fluxbox, metacity) the first request goes
@@ -1465,7 +1476,7 @@ void tst_EndToEnd::checkWindowsTogether(XWindow main, WindowCells &cells)
                 return now && x().geometry(clean) == screenRect;
             },
             WindowTimeout)) {
-        fail(cells.fullScreen,
+        cells.fail(cells.fullScreen,
              QStringLiteral("not full screen: %1, state %2%3")
                  .arg(describe(x().geometry(clean)),
                       fullScreen() ? QLatin1String("full screen") : QLatin1String("normal"),
@@ -1487,7 +1498,7 @@ void tst_EndToEnd::checkWindowsTogether(XWindow main, WindowCells &cells)
                            .arg(client ? describe(*client) : QStringLiteral("not found"),
                                 askedAgain ? QLatin1String(" (asked twice)") : QLatin1String(""));
     if (client != QPoint(0, 0) || skinShare >= 0.5)
-        fail(cells.fullScreen, cells.fullScreen);
+        cells.fail(cells.fullScreen, cells.fullScreen);
     if (!x().changeState(clean, QStringLiteral("_NET_WM_STATE_FULLSCREEN"), false))
         cells.failures << x().lastError();
     else if (!QTest::qWaitFor([&] { return !fullScreen(); }, InputTimeout))
@@ -1525,10 +1536,6 @@ void tst_EndToEnd::frameUnderSway(int scale)
     QString fullScreen = QStringLiteral("-"), flagsAfterShow = QStringLiteral("-");
     WindowCells cells;
     cells.kinds = QStringLiteral("no taskbar");
-    const auto fail = [&](QString &cell, const QString &what) {
-        cell = what;
-        cells.failures << what;
-    };
     const auto line = qScopeGuard([&] {
         while (places.size() < 5)
             places << QStringLiteral("-");
@@ -1743,7 +1750,7 @@ void tst_EndToEnd::frameUnderSway(int scale)
     if (rectOf(clean) == before)
         instantClick = QStringLiteral("stays");
     else
-        fail(instantClick, QStringLiteral("moved to %1").arg(describe(rectOf(clean))));
+        cells.fail(instantClick, QStringLiteral("moved to %1").arg(describe(rectOf(clean))));
 
     // A double-click on the caption asks for the maximised state; a
     // floating window under sway keeps its size.
@@ -1806,7 +1813,7 @@ void tst_EndToEnd::frameUnderSway(int scale)
     captionDrag = describe(rectOf(clean).topLeft() - beforeDrag.topLeft()) +
                   QStringLiteral(" (pointer %1)").arg(describe(delta));
     if (!moved)
-        fail(captionDrag, QStringLiteral("caption drag by %1 moved %2, not %3")
+        cells.fail(captionDrag, QStringLiteral("caption drag by %1 moved %2, not %3")
                               .arg(describe(delta), captionDrag, describe(afterLead(delta))));
     const QRect beforeResize = rectOf(clean);
     const QPoint corner = beforeResize.bottomRight() - QPoint(3, 2);
@@ -1825,7 +1832,7 @@ void tst_EndToEnd::frameUnderSway(int scale)
                    .arg(afterResize.height() - beforeResize.height())
                    .arg(describe(growth));
     if (!resized || afterResize.topLeft() != beforeResize.topLeft())
-        fail(edgeDrag, QStringLiteral("corner drag by %1 grew %2, window at %3")
+        cells.fail(edgeDrag, QStringLiteral("corner drag by %1 grew %2, window at %3")
                            .arg(describe(growth), edgeDrag, describe(afterResize)));
 
     // The windows together: apart, each in front with the focus when it is
@@ -1877,7 +1884,7 @@ void tst_EndToEnd::frameUnderSway(int scale)
     if (notOnTop.isEmpty())
         cells.onTop = QStringLiteral("yes") + shownAgain;
     else
-        fail(cells.onTop, QStringLiteral("not in front with the focus: %1")
+        cells.fail(cells.onTop, QStringLiteral("not in front with the focus: %1")
                               .arg(notOnTop.join(QStringLiteral(", "))));
 
     // The menu demo's minimise button: sway has no minimised state.
@@ -1927,15 +1934,11 @@ void tst_EndToEnd::frameUnderSway(int scale)
     sway.drag(ctrlGrip, ctrlGrip + step);
     if (!QTest::qWaitFor([&] { return rectOf(ctrl).topLeft() == ctrlBefore + afterLead(step); },
                          InputTimeout)) {
-        fail(cells.hoverAfterDrag,
+        cells.fail(cells.hoverAfterDrag,
              QStringLiteral("the caption drag from %1 by %2 left CtrlColorFrm at %3")
                  .arg(describe(ctrlBefore), describe(step), describe(rectOf(ctrl))));
     } else {
-        const int afterDrag = hoverChange(qMax(1, fresh / 2));
-        cells.hoverAfterDrag =
-            QStringLiteral("fresh %1 px, after drag %2 px").arg(fresh).arg(afterDrag);
-        if (fresh < 20 * scale * scale || afterDrag < fresh / 2)
-            fail(cells.hoverAfterDrag, cells.hoverAfterDrag);
+        cells.hover(fresh, hoverChange(qMax(1, fresh / 2)), 20 * scale * scale);
     }
 
     // Closing the focused window hands the focus to another of the program.
@@ -1955,12 +1958,7 @@ void tst_EndToEnd::frameUnderSway(int scale)
                                               return focused != 0;
                                           },
                                           InputTimeout);
-        if (handed)
-            cells.focusAfterClose =
-                focused == main ? QStringLiteral("main") : QStringLiteral("CleanFrm");
-        else
-            fail(cells.focusAfterClose,
-                 closed ? QStringLiteral("none") : QStringLiteral("not closed"));
+        cells.focusHanded(closed, handed, focused == main);
     }
 
     // Full screen by sway's own command: the client alone, edge to edge,
@@ -1985,13 +1983,13 @@ void tst_EndToEnd::frameUnderSway(int scale)
     const QImage placed = sway.screenshot();
     const double placedShare = captionShare(placed, normal.topLeft());
     if (!menuMark.take(placed, scaled(items.translated(normal.topLeft())))) {
-        fail(fullScreen, QStringLiteral("no menu bar to be seen"));
+        cells.fail(fullScreen, QStringLiteral("no menu bar to be seen"));
     } else if (placedShare < 0.5) {
-        fail(fullScreen, QStringLiteral("the skin's caption unlike the reference in its place "
+        cells.fail(fullScreen, QStringLiteral("the skin's caption unlike the reference in its place "
                                         "(%1%)")
                              .arg(placedShare * 100, 0, 'f', 0));
     } else if (!sway.command(clean, QStringLiteral("fullscreen enable"))) {
-        fail(fullScreen, sway.lastError());
+        cells.fail(fullScreen, sway.lastError());
     } else {
         const QRect screenRect(QPoint(0, 0), sway.layoutSize());
         const bool full = QTest::qWaitFor(
@@ -2021,7 +2019,7 @@ void tst_EndToEnd::frameUnderSway(int scale)
             cells.failures << fullScreen;
         sway.command(clean, QStringLiteral("fullscreen disable"));
         if (!QTest::qWaitFor([&] { return rectOf(clean) == normal; }, InputTimeout))
-            fail(fullScreen,
+            cells.fail(fullScreen,
                  fullScreen + QStringLiteral(", back at %1").arg(describe(rectOf(clean))));
         else
             fullScreen += QStringLiteral(", back");
