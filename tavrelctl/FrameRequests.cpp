@@ -68,12 +68,12 @@ void FrameRequests::frameChanged()
     if (!timer) {
         timer = std::make_unique<QTimer>();
         timer->setSingleShot(true);
-        QObject::connect(timer.get(), &QTimer::timeout, timer.get(), [] {
-            SkinRegistry &registry = SkinRegistry::instance();
+        QTimer *next = timer.get();
+        QObject::connect(next, &QTimer::timeout, next, [next] {
             wakeCompositor();
-            int &step = registry.compositorWakeStep();
+            int &step = SkinRegistry::instance().compositorWakeStep();
             if (++step < int(std::size(WakeMs)))
-                registry.compositorWake()->start(WakeMs[step] - WakeMs[step - 1]);
+                next->start(WakeMs[step] - WakeMs[step - 1]);
         });
     }
     SkinRegistry::instance().compositorWakeStep() = 0;

@@ -143,10 +143,10 @@ void FrameRequests::wakeCompositor()
     // logs "Can't update stage views actor ... because it needs an
     // allocation"). The next window that maps anywhere makes it lay out the
     // screen again. A plain Qt window that changes its frame hint gets the
-    // same. The window mapped
-    // here has no size, lies outside every screen (the root window's
-    // coordinates are never negative), is never managed and takes no input;
-    // it stays for a moment, since one destroyed at once goes unseen.
+    // same. The window mapped here has no size and lies outside every screen
+    // (the root window's coordinates are never negative), where no pointer
+    // reaches it; it is never managed, and it stays for a moment, since one
+    // destroyed at once goes unseen.
     auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
     if (!connection)
